@@ -1,0 +1,48 @@
+# The two commands a newcomer needs:
+#   make run   builds the demo and runs it
+#   make test  installs what is missing, builds and runs every test
+# Also: make bench, make sanitize (the test suite under address and
+# undefined-behaviour sanitizers), make clean.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_ARGS ?=
+# Tests drive real windows: without a display they get their own X server.
+XRUN = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
+# Audio in tests plays into nothing on machines without a sound card.
+TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
+
+.PHONY: all build run test bench sanitize deps clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: deps build
+	@if [ -x $(BUILD)/demo/moonlit-harbor ]; then \
+	  cd $(BUILD)/demo && ./moonlit-harbor; \
+	else \
+	  echo "Built. The demo program is not part of the tree yet; nothing to run."; \
+	fi
+
+test: deps build
+	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
+
+bench: deps build
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+
+sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_SANITIZE=ON -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)
