@@ -1,0 +1,147 @@
+// Runtime errors, text output and the debugger prompt.
+#include "runtime/error.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+const char* debug_info = nullptr;
+
+namespace {
+
+// Reused by every Print; released at exit by its destructor.
+std::vector<unsigned char>& print_buffer() {
+    static std::vector<unsigned char> buffer;
+    return buffer;
+}
+
+// DebugLog's buffer grows to length + 100 when length + 99 reaches it.
+struct LogBuffer {
+    char* bytes = nullptr;
+    int capacity = 0;
+    ~LogBuffer() { std::free(bytes); }
+};
+
+LogBuffer& log_buffer() {
+    static LogBuffer buffer;
+    return buffer;
+}
+
+// Parses a "%p" address; null when the text is not one.
+const void* parse_address(const char* text) {
+    void* address = nullptr;
+    if (std::sscanf(text, "%p", &address) != 1) return nullptr;
+    return address;
+}
+
+// The at-sign command. Only addresses of objects the collector holds are
+// answered: a typed address is never dereferenced on trust.
+void answer_address(const char* text) {
+    const void* address = parse_address(text);
+    if (!gc_is_known_object(address)) {
+        DebugLog(String());
+        return;
+    }
+    gc_object* obj = static_cast<gc_object*>(const_cast<void*>(address));
+    Object* object = dynamic_cast<Object*>(obj);
+    DebugLog(object ? object->debug() : String());
+}
+
+}  // namespace
+
+void Print(const String& text) {
+    std::vector<unsigned char>& buffer = print_buffer();
+    buffer.clear();
+    text.ToUtf8(buffer);
+    buffer.push_back('\n');
+    std::fwrite(buffer.data(), 1, buffer.size(), stdout);
+    std::fflush(stdout);
+}
+
+void DebugLog(const String& text) {
+    LogBuffer& buffer = log_buffer();
+    int length = text.Length();
+    if (length + 99 >= buffer.capacity) {
+        std::free(buffer.bytes);
+        buffer.capacity = length + 100;
+        buffer.bytes = static_cast<char*>(std::malloc(static_cast<size_t>(buffer.capacity)));
+        if (!buffer.bytes) std::abort();
+    }
+    for (int i = 0; i < length; ++i) buffer.bytes[i] = static_cast<char>(text[i] & 0xff);
+    buffer.bytes[length] = '\n';
+    std::fwrite(buffer.bytes, 1, static_cast<size_t>(length) + 1, stderr);
+    std::fflush(stderr);
+}
+
+String StackTrace() {
+    if (debug_info && *debug_info) return String(debug_info) + "\n";
+    return String();
+}
+
+void DebugStop() {
+    std::fprintf(stderr, "{{~~%s~~}}\n", debug_info ? debug_info : "");
+    std::fflush(stderr);
+    DebugLog(String());
+    char line[256];
+    for (;;) {
+        if (!std::fgets(line, sizeof line, stdin)) std::exit(-1);
+        char* newline = std::strchr(line, '\n');
+        if (!newline) std::exit(-1);
+        *newline = 0;
+        switch (line[0]) {
+            case '?':
+                continue;
+            case '@':
+                answer_address(line + 1);
+                continue;
+            case 'e':
+            case 'l':
+            case 'r':
+            case 's':
+                return;
+            case 'q':
+                std::exit(0);
+            default:
+                std::fprintf(stdout, "????? %s ?????", line);
+                std::fflush(stdout);
+                std::exit(-1);
+        }
+    }
+}
+
+void RuntimeError(const char* message) {
+    for (;;) {
+        Print(String("Vantorix Runtime Error : ") + String(message));
+        Print(StackTrace());
+        DebugStop();
+    }
+}
+
+void Error(const String& message) {
+    if (message.Length() == 0) std::exit(0);
+    std::vector<char> text;
+    message.ToLatin1(text);
+    RuntimeError(text.data());
+}
+
+void SignalHandler(int signal) {
+    switch (signal) {
+        case SIGSEGV: RuntimeError("Memory access violation");
+        case SIGILL: RuntimeError("Illegal instruction");
+        case SIGFPE: RuntimeError("Floating point exception");
+        default: RuntimeError("Unknown signal");
+    }
+}
+
+void InstallSignalHandlers() {
+    std::signal(SIGSEGV, SignalHandler);
+    std::signal(SIGILL, SignalHandler);
+    std::signal(SIGFPE, SignalHandler);
+}
+
+void HandleUncaught() {
+    Print(String("Vantorix Runtime Error : Uncaught Vantorix Exception"));
+    std::exit(-1);
+}

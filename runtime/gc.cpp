@@ -1,0 +1,332 @@
+// The incremental mark-and-sweep collector: lists, allocation with small-cell
+// recycling, marking, the end of a cycle and the paced step the host runs
+// after every call into the program.
+#include "runtime/gc.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <typeinfo>
+
+#include "runtime/string.h"
+
+int gc_current_mark_bit = 1;
+
+namespace {
+
+// Sizes below this go through the small-cell free lists.
+constexpr unsigned kSmallLimit = 64;
+constexpr int kMaxRoots = 32;
+constexpr int kMaxStatics = 64;
+
+// A list head; only succ and pred are used.
+struct Sentinel : gc_object {
+    Sentinel() : gc_object(static_tag{}) {}
+};
+
+struct SmallCell {
+    SmallCell* next;
+};
+
+struct Collector {
+    Sentinel queue, marked, unmarked, garbage;
+    int fresh_bytes = 0;
+    int tracked_bytes = 0;
+    int peak_tracked_bytes = 0;
+    int marked_bytes = 0;
+    int garbage_bytes = 0;
+    std::atomic<int> external_bytes{0};
+    unsigned pending_size = 0;  // reserved by gc_allocate for the next object
+    SmallCell* small_cells[kSmallLimit / 8] = {};
+    gc_root_reader roots[kMaxRoots] = {};
+    int root_count = 0;
+    gc_object* statics[kMaxStatics] = {};
+    int static_count = 0;
+
+    Collector() {
+        for (gc_object* head : {static_cast<gc_object*>(&queue), static_cast<gc_object*>(&marked),
+                                static_cast<gc_object*>(&unmarked), static_cast<gc_object*>(&garbage)}) {
+            head->succ = head;
+            head->pred = head;
+        }
+    }
+};
+
+Collector& collector() {
+    static Collector c;
+    return c;
+}
+
+void make_empty(gc_object* head) {
+    head->succ = head;
+    head->pred = head;
+}
+
+void unlink(gc_object* obj) {
+    obj->pred->succ = obj->succ;
+    obj->succ->pred = obj->pred;
+}
+
+void append(gc_object* head, gc_object* obj) {
+    gc_object* last = head->pred;
+    obj->pred = last;
+    obj->succ = head;
+    last->succ = obj;
+    head->pred = obj;
+}
+
+// Moves every object of `from` to the tail of `to` in constant time.
+void splice_all(gc_object* from, gc_object* to) {
+    if (from->succ == from) return;
+    gc_object* first = from->succ;
+    gc_object* last = from->pred;
+    first->pred = to->pred;
+    to->pred->succ = first;
+    last->succ = to;
+    to->pred = last;
+    make_empty(from);
+}
+
+void reclaim_garbage(Collector& c, int size) {
+    int target = c.garbage_bytes - size;
+    if (target < 0) target = 0;
+    while (c.garbage_bytes > target && c.garbage.succ != &c.garbage) {
+        gc_object* obj = c.garbage.succ;
+        unlink(obj);
+        gc_destroy(obj);
+    }
+}
+
+void* take_memory(Collector& c, unsigned size) {
+    if (size < kSmallLimit) {
+        SmallCell*& head = c.small_cells[size / 8];
+        if (head) {
+            SmallCell* cell = head;
+            head = cell->next;
+            return cell;
+        }
+    }
+    void* memory = std::malloc(size);
+    if (!memory) {
+        std::fprintf(stderr, "Out of memory: could not allocate %u bytes for an object\n", size);
+        std::abort();
+    }
+    return memory;
+}
+
+}  // namespace
+
+// ---- objects --------------------------------------------------------------
+
+gc_object::gc_object() {
+    Collector& c = collector();
+    flags = static_cast<unsigned>(gc_current_mark_bit) | c.pending_size;
+    c.pending_size = 0;
+    append(&c.unmarked, this);
+}
+
+bool Object::Equals(Object* other) { return other == this; }
+
+int Object::Compare(Object* other) {
+    return static_cast<int>(reinterpret_cast<std::ptrdiff_t>(this) -
+                            reinterpret_cast<std::ptrdiff_t>(other));
+}
+
+String Object::debug() { return String("+Object\n"); }
+
+// ---- allocation -----------------------------------------------------------
+
+void gc_init() {
+    Collector& c = collector();
+    make_empty(&c.queue);
+    make_empty(&c.marked);
+    make_empty(&c.unmarked);
+    make_empty(&c.garbage);
+}
+
+void* gc_allocate(int request) {
+    Collector& c = collector();
+    unsigned size = (static_cast<unsigned>(request) + 7u) & ~7u;
+    int fresh = c.fresh_bytes + static_cast<int>(size);
+    c.fresh_bytes = fresh;
+    reclaim_garbage(c, static_cast<int>(size));
+    c.fresh_bytes = fresh;  // frees made by destructors above do not count
+    void* memory = take_memory(c, size);
+    c.tracked_bytes += static_cast<int>(size);
+    if (c.tracked_bytes > c.peak_tracked_bytes) c.peak_tracked_bytes = c.tracked_bytes;
+    c.pending_size = size;
+    return memory;
+}
+
+void gc_release_memory(void* memory, unsigned size) {
+    Collector& c = collector();
+    c.garbage_bytes -= static_cast<int>(size);
+    if (size >= kSmallLimit) {
+        std::free(memory);
+        return;
+    }
+    SmallCell* cell = static_cast<SmallCell*>(memory);
+    cell->next = c.small_cells[size / 8];
+    c.small_cells[size / 8] = cell;
+}
+
+void gc_destroy(gc_object* obj) {
+    unsigned size = obj->size();
+    obj->~gc_object();
+    gc_release_memory(obj, size);
+}
+
+// ---- marking --------------------------------------------------------------
+
+void gc_shade_slow(gc_object* obj) {
+    obj->flags ^= 1u;
+    unlink(obj);
+    append(&collector().queue, obj);
+}
+
+void gc_mark_now_slow(gc_object* obj) {
+    Collector& c = collector();
+    obj->flags ^= 1u;
+    c.marked_bytes += static_cast<int>(obj->size());
+    unlink(obj);
+    append(&c.marked, obj);
+    obj->mark();
+}
+
+void gc_drain(int target) {
+    Collector& c = collector();
+    if (c.marked_bytes >= target) return;
+    while (c.queue.succ != &c.queue) {
+        gc_object* obj = c.queue.succ;
+        unlink(obj);
+        append(&c.marked, obj);
+        c.marked_bytes += static_cast<int>(obj->size());
+        obj->mark();
+        if (c.marked_bytes >= target) return;
+    }
+}
+
+// ---- cycles ---------------------------------------------------------------
+
+void gc_finish_cycle() {
+    Collector& c = collector();
+    if (c.tracked_bytes != c.marked_bytes) {
+        c.garbage_bytes += c.tracked_bytes - c.marked_bytes;
+        splice_all(&c.unmarked, &c.garbage);
+    }
+    splice_all(&c.marked, &c.unmarked);
+    c.tracked_bytes = c.marked_bytes;
+    c.marked_bytes = 0;
+    gc_current_mark_bit ^= 1;
+}
+
+void gc_mark_globals() {
+    Collector& c = collector();
+    for (int i = 0; i < c.root_count; ++i) gc_shade(c.roots[i]());
+}
+
+void gc_collect_full() {
+    gc_drain(2147483647);
+    gc_finish_cycle();
+    gc_mark_globals();
+}
+
+void gc_collect_step() {
+    Collector& c = collector();
+    int external = c.external_bytes.load();
+    // 32-bit signed sum, wrapping like the counters themselves.
+    int total = static_cast<int>(static_cast<unsigned>(c.fresh_bytes) + static_cast<unsigned>(external));
+    if (total > kGcTriggerBytes) {
+        c.external_bytes.fetch_sub(external);
+        gc_collect_full();
+        c.fresh_bytes = 0;
+        return;
+    }
+    long long fresh = c.fresh_bytes;
+    long long older = static_cast<long long>(c.tracked_bytes) - fresh;
+    gc_drain(static_cast<int>(fresh + (older * fresh) / kGcTriggerBytes));
+}
+
+void gc_add_external_bytes(int n) { collector().external_bytes.fetch_add(n); }
+
+gc_counters gc_read_counters() {
+    Collector& c = collector();
+    return {c.fresh_bytes, c.tracked_bytes, c.peak_tracked_bytes, c.marked_bytes,
+            c.garbage_bytes, c.external_bytes.load(), gc_current_mark_bit};
+}
+
+// Strings count their bodies in fresh_bytes; see string.cpp.
+void gc_count_fresh(int delta) { collector().fresh_bytes += delta; }
+
+// ---- roots and statics ----------------------------------------------------
+
+bool gc_add_root(gc_root_reader reader) {
+    Collector& c = collector();
+    if (c.root_count == kMaxRoots) return false;
+    c.roots[c.root_count++] = reader;
+    return true;
+}
+
+void gc_clear_roots() { collector().root_count = 0; }
+
+void gc_register_static(gc_object* obj) {
+    Collector& c = collector();
+    if (c.static_count < kMaxStatics) c.statics[c.static_count++] = obj;
+}
+
+// ---- diagnostics ----------------------------------------------------------
+
+namespace {
+
+bool list_contains(const gc_object* head, const void* address) {
+    for (const gc_object* o = head->succ; o != head; o = o->succ)
+        if (o == address) return true;
+    return false;
+}
+
+// Checks one list's links and colours; adds its byte total to `bytes`.
+const char* check_list(const gc_object* head, bool want_marked, bool colour_matters, long long& bytes) {
+    const gc_object* prev = head;
+    for (const gc_object* o = head->succ; o != head; o = o->succ) {
+        if (o->pred != prev) return "broken pred link";
+        if (o->flags & gc_object::kStaticBit) return "static object in a list";
+        if (colour_matters && gc_is_unmarked(o) == want_marked) return "object of the wrong colour for its list";
+        bytes += o->size();
+        prev = o;
+    }
+    if (head->pred != prev) return "broken tail link";
+    return "";
+}
+
+}  // namespace
+
+bool gc_is_known_object(const void* address) {
+    if (!address) return false;
+    Collector& c = collector();
+    for (int i = 0; i < c.static_count; ++i)
+        if (c.statics[i] == address) return true;
+    return list_contains(&c.queue, address) || list_contains(&c.marked, address) ||
+           list_contains(&c.unmarked, address);
+}
+
+const char* gc_check_heap() {
+    Collector& c = collector();
+    long long live = 0, garbage = 0;
+    const char* problem = check_list(&c.queue, true, true, live);
+    if (!*problem) problem = check_list(&c.marked, true, true, live);
+    if (!*problem) problem = check_list(&c.unmarked, false, true, live);
+    if (!*problem) problem = check_list(&c.garbage, false, false, garbage);
+    if (*problem) return problem;
+    if (live != c.tracked_bytes) return "tracked_bytes differs from the live lists";
+    if (garbage != c.garbage_bytes) return "garbage_bytes differs from the garbage list";
+    return "";
+}
+
+void gc_list_lengths(int out[4]) {
+    Collector& c = collector();
+    const gc_object* heads[4] = {&c.queue, &c.marked, &c.unmarked, &c.garbage};
+    for (int i = 0; i < 4; ++i) {
+        out[i] = 0;
+        for (const gc_object* o = heads[i]->succ; o != heads[i]; o = o->succ) ++out[i];
+    }
+}

@@ -1,0 +1,305 @@
+// String bodies, construction, queries and conversions: numbers, 8-bit text,
+// UTF-8 and the bytes of text files.
+#include "runtime/string.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <cwctype>
+
+#include "runtime/array.h"
+
+void gc_count_fresh(int delta);  // collector's fresh_bytes, see gc.cpp
+
+namespace {
+
+String::Rep empty_body = {1, 0};
+
+int body_bytes(int length) { return 8 + 2 * length; }
+
+bool units_equal(const uint16_t* a, const uint16_t* b, int n) {
+    return n == 0 || std::memcmp(a, b, static_cast<size_t>(n) * 2) == 0;
+}
+
+}  // namespace
+
+// ---- bodies ---------------------------------------------------------------
+
+String::Rep* String::empty_rep() { return &empty_body; }
+
+String::Rep* String::allocate(int length) {
+    Rep* rep = static_cast<Rep*>(std::malloc(static_cast<size_t>(body_bytes(length))));
+    if (!rep) std::abort();
+    rep->refs = 1;
+    rep->length = length;
+    gc_count_fresh(body_bytes(length));
+    return rep;
+}
+
+void String::release(Rep* rep) {
+    if (--rep->refs == 0 && rep != &empty_body) {
+        gc_count_fresh(-body_bytes(rep->length));
+        std::free(rep);
+    }
+}
+
+String& String::operator=(const String& other) {
+    retain(other.rep_);
+    release(rep_);
+    rep_ = other.rep_;
+    return *this;
+}
+
+String& String::operator=(String&& other) noexcept {
+    if (this != &other) {
+        release(rep_);
+        rep_ = other.rep_;
+        other.rep_ = empty_rep();
+    }
+    return *this;
+}
+
+// ---- construction ---------------------------------------------------------
+
+String::String(const char* text) : rep_(empty_rep()) {
+    int n = static_cast<int>(std::strlen(text));
+    if (n == 0) return;
+    rep_ = allocate(n);
+    for (int i = 0; i < n; ++i)
+        rep_->units()[i] = static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[i])));
+}
+
+String::String(const uint16_t* units) : rep_(empty_rep()) {
+    int n = 0;
+    while (units[n]) ++n;
+    *this = FromUtf16(units, n);
+}
+
+String::String(int value) : rep_(empty_rep()) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%i", value);
+    *this = String(buffer);
+}
+
+String::String(float value) : rep_(empty_rep()) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer - 2, "%.17lg", static_cast<double>(value));
+    if (!std::strpbrk(buffer, ".e")) std::strcat(buffer, ".0");
+    *this = String(buffer);
+}
+
+String String::FromUtf16(const uint16_t* units, int count) {
+    if (count <= 0) return String();
+    Rep* rep = allocate(count);
+    std::memcpy(rep->units(), units, static_cast<size_t>(count) * 2);
+    return String(rep);
+}
+
+String String::FromLatin1(const unsigned char* bytes, int count) {
+    if (count <= 0) return String();
+    Rep* rep = allocate(count);
+    for (int i = 0; i < count; ++i) rep->units()[i] = bytes[i];
+    return String(rep);
+}
+
+String String::Copy() const { return FromUtf16(Data(), Length()); }
+
+String operator+(const char* a, const String& b) { return String(a) + b; }
+
+// ---- queries --------------------------------------------------------------
+
+bool String::operator==(const String& other) const {
+    return rep_ == other.rep_ ||
+           (Length() == other.Length() && units_equal(Data(), other.Data(), Length()));
+}
+
+String String::operator+(const String& other) const {
+    if (Length() == 0) return other;
+    if (other.Length() == 0) return *this;
+    Rep* rep = allocate(Length() + other.Length());
+    std::memcpy(rep->units(), Data(), static_cast<size_t>(Length()) * 2);
+    std::memcpy(rep->units() + Length(), other.Data(), static_cast<size_t>(other.Length()) * 2);
+    return String(rep);
+}
+
+int String::Find(const String& text, int start) const {
+    if (start < 0) start = 0;
+    int last = Length() - text.Length();
+    for (int i = start; i <= last; ++i)
+        if (units_equal(Data() + i, text.Data(), text.Length())) return i;
+    return -1;
+}
+
+int String::FindLast(const String& text) const {
+    for (int i = Length() - text.Length(); i >= 0; --i)
+        if (units_equal(Data() + i, text.Data(), text.Length())) return i;
+    return -1;
+}
+
+bool String::StartsWith(const String& prefix) const {
+    return prefix.Length() <= Length() && units_equal(Data(), prefix.Data(), prefix.Length());
+}
+
+bool String::EndsWith(const String& suffix) const {
+    return suffix.Length() <= Length() &&
+           units_equal(Data() + Length() - suffix.Length(), suffix.Data(), suffix.Length());
+}
+
+String String::Slice(int from, int to) const {
+    int n = Length();
+    from = from < 0 ? (from + n > 0 ? from + n : 0) : (from < n ? from : n);
+    to = to < 0 ? to + n : (to < n ? to : n);
+    if (from > to) return String();
+    if (from == 0 && to == n) return *this;
+    return FromUtf16(Data() + from, to - from);
+}
+
+String String::Trim() const {
+    int from = 0, to = Length();
+    while (from < to && Data()[from] <= 32) ++from;
+    while (to > from && Data()[to - 1] <= 32) --to;
+    return Slice(from, to);
+}
+
+Array<String> String::Split(const String& separator) const {
+    if (separator.Length() == 0) {
+        Array<String> pieces(Length());
+        for (int i = 0; i < Length(); ++i) pieces.Set(i, FromUtf16(Data() + i, 1));
+        return pieces;
+    }
+    int count = 0;
+    for (int at = Find(separator); at != -1; at = Find(separator, at + separator.Length())) ++count;
+    Array<String> pieces(count + 1);
+    if (count == 0) {
+        pieces.Set(0, *this);
+        return pieces;
+    }
+    int start = 0;
+    for (int i = 0; i < count; ++i) {
+        int at = Find(separator, start);
+        pieces.Set(i, Slice(start, at));
+        start = at + separator.Length();
+    }
+    pieces.Set(count, Slice(start));
+    return pieces;
+}
+
+String String::Replace(const String& find, const String& with) const {
+    // An empty search text matches nowhere: the receiver comes back as is.
+    if (find.Length() == 0) return *this;
+    int count = 0;
+    for (int at = Find(find); at != -1; at = Find(find, at + find.Length())) ++count;
+    if (count == 0) return *this;
+    long long length = Length() + static_cast<long long>(count) * (with.Length() - find.Length());
+    if (length <= 0) return String();
+    if (length > 0x3ffffff0LL) std::abort();
+    Rep* rep = allocate(static_cast<int>(length));
+    uint16_t* out = rep->units();
+    int start = 0;
+    for (int at = Find(find); at != -1; at = Find(find, start)) {
+        std::memcpy(out, Data() + start, static_cast<size_t>(at - start) * 2);
+        out += at - start;
+        std::memcpy(out, with.Data(), static_cast<size_t>(with.Length()) * 2);
+        out += with.Length();
+        start = at + find.Length();
+    }
+    std::memcpy(out, Data() + start, static_cast<size_t>(Length() - start) * 2);
+    return String(rep);
+}
+
+String String::ToLower() const {
+    int first = 0;
+    while (first < Length() && static_cast<wint_t>(std::towlower(Data()[first])) == Data()[first]) ++first;
+    if (first == Length()) return *this;
+    Rep* rep = allocate(Length());
+    std::memcpy(rep->units(), Data(), static_cast<size_t>(first) * 2);
+    for (int i = first; i < Length(); ++i) rep->units()[i] = static_cast<uint16_t>(std::towlower(Data()[i]));
+    return String(rep);
+}
+
+int String::ToInt() const {
+    char buffer[64];
+    int n = Length() < 63 ? Length() : 63;
+    for (int i = 0; i < n; ++i) buffer[i] = static_cast<char>(Data()[i] & 0xff);
+    buffer[n] = 0;
+    return std::atoi(buffer);
+}
+
+// ---- byte conversions -----------------------------------------------------
+
+void String::ToUtf8(std::vector<unsigned char>& out) const {
+    for (int i = 0; i < Length(); ++i) {
+        unsigned u = Data()[i];
+        if (u < 0x80) {
+            out.push_back(static_cast<unsigned char>(u));
+        } else if (u < 0x800) {
+            out.push_back(static_cast<unsigned char>(0xC0 | u >> 6));
+            out.push_back(static_cast<unsigned char>(0x80 | (u & 0x3F)));
+        } else {
+            out.push_back(static_cast<unsigned char>(0xE0 | u >> 12));
+            out.push_back(static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F)));
+            out.push_back(static_cast<unsigned char>(0x80 | (u & 0x3F)));
+        }
+    }
+}
+
+void String::ToLatin1(std::vector<char>& out) const {
+    for (int i = 0; i < Length(); ++i) out.push_back(static_cast<char>(Data()[i] & 0xff));
+    out.push_back(0);
+}
+
+namespace {
+
+String decode_utf16(const unsigned char* bytes, int count, bool big_endian) {
+    int n = (count - 2) / 2;
+    std::vector<uint16_t> units(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        unsigned b0 = bytes[2 + 2 * i], b1 = bytes[3 + 2 * i];
+        units[static_cast<size_t>(i)] = static_cast<uint16_t>(big_endian ? (b0 << 8 | b1) : (b0 | b1 << 8));
+    }
+    return String::FromUtf16(units.data(), n);
+}
+
+bool is_continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Decodes UTF-8 into `units`; false at the first malformed or cut-off
+// sequence, or at a four-byte lead byte (those do not fit one unit).
+bool decode_utf8(const unsigned char* p, const unsigned char* end, std::vector<uint16_t>& units) {
+    while (p < end) {
+        unsigned b0 = *p;
+        if (b0 < 0x80) {
+            units.push_back(static_cast<uint16_t>(b0));
+            p += 1;
+        } else if ((b0 & 0xE0) == 0xC0 && end - p >= 2 && is_continuation(p[1])) {
+            units.push_back(static_cast<uint16_t>((b0 & 0x1F) << 6 | (p[1] & 0x3F)));
+            p += 2;
+        } else if ((b0 & 0xF0) == 0xE0 && end - p >= 3 && is_continuation(p[1]) && is_continuation(p[2])) {
+            units.push_back(static_cast<uint16_t>((b0 & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)));
+            p += 3;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+String String::FromBytes(const unsigned char* bytes, int count) {
+    if (count >= 2 && bytes[0] == 0xfe && bytes[1] == 0xff) return decode_utf16(bytes, count, true);
+    if (count >= 2 && bytes[0] == 0xff && bytes[1] == 0xfe) return decode_utf16(bytes, count, false);
+    int skip = (count > 2 && bytes[0] == 239 && bytes[1] == 187 && bytes[2] == 191) ? 3 : 0;
+    std::vector<uint16_t> units;
+    units.reserve(static_cast<size_t>(count));
+    if (!decode_utf8(bytes + skip, bytes + count, units))
+        return FromLatin1(bytes, count);  // the whole input, mark included
+    return FromUtf16(units.data(), static_cast<int>(units.size()));
+}
+
+String String::LoadText(std::FILE* file) {
+    std::vector<unsigned char> bytes;
+    unsigned char chunk[4096];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    if (bytes.size() > 0x7fffffffu) return String();
+    return FromBytes(bytes.data(), static_cast<int>(bytes.size()));
+}
