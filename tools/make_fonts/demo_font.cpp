@@ -1,0 +1,115 @@
+// Draws the demo font strip: each glyph is rasterised inside a one-pixel
+// margin, coloured by a vertical gradient, and laid over its own dilated
+// shape in a dark outline colour.
+#include "demo_font.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace moonlit::fonts {
+namespace {
+
+struct Rgb {
+    float r, g, b;
+};
+
+struct GradientStop {
+    float at;
+    Rgb colour;
+};
+
+// Silver-blue moonlight at the top of the letters, a bright glint where it
+// meets the gold of the harbour lights, deeper amber towards the baseline.
+constexpr GradientStop kGradient[] = {
+    {0.00f, {176, 202, 255}},
+    {0.46f, {246, 248, 255}},
+    {0.54f, {255, 222, 128}},
+    {1.00f, {224, 134, 36}},
+};
+constexpr Rgb kOutline = {14, 12, 36};
+
+Rgb GradientAt(float t) {
+    t = std::clamp(t, 0.0f, 1.0f);
+    const GradientStop* lo = &kGradient[0];
+    for (const GradientStop& stop : kGradient) {
+        if (stop.at >= t) {
+            float span = stop.at - lo->at;
+            float f = span > 0.0f ? (t - lo->at) / span : 0.0f;
+            return {lo->colour.r + (stop.colour.r - lo->colour.r) * f,
+                    lo->colour.g + (stop.colour.g - lo->colour.g) * f,
+                    lo->colour.b + (stop.colour.b - lo->colour.b) * f};
+        }
+        lo = &stop;
+    }
+    return lo->colour;
+}
+
+struct DemoLayout {
+    GlyphPlacement placement;  // inside the margin
+    int gradientTop;           // cell rows the gradient spans: cap top ...
+    int gradientBottom;        // ... to the baseline
+};
+
+// One scale for every glyph, so that letters and digits, descenders
+// included, fill the cell inside the outline margin.
+DemoLayout MakeLayout(const TrueTypeFace& bold) {
+    int inner = kDemoCellSize - 2 * kDemoOutline;
+    int yMin, yMax;
+    bold.InkBounds(kLettersAndDigits, &yMin, &yMax);
+    float scale = float(inner) / float(yMax - yMin);
+
+    DemoLayout layout;
+    layout.placement.boxWidth = inner;
+    layout.placement.boxHeight = inner;
+    layout.placement.scale = scale;
+    layout.placement.baseline = int(std::lround(float(yMax) * scale));
+    int capRows = int(std::lround(float(yMax) * scale * 0.95f));
+    layout.gradientBottom = kDemoOutline + layout.placement.baseline;
+    layout.gradientTop = layout.gradientBottom - capRows;
+    return layout;
+}
+
+// The largest coverage in the 3 x 3 neighbourhood: the outline's shape.
+std::uint8_t Dilated(const AlphaMask& glyph, int x, int y) {
+    std::uint8_t best = 0;
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) best = std::max(best, glyph.At(x + dx, y + dy));
+    return best;
+}
+
+std::uint8_t ToByte(float v) {
+    return std::uint8_t(std::clamp(std::lround(v), 0L, 255L));
+}
+
+// Fill over outline, "over" compositing in straight (not premultiplied) alpha.
+void PutCell(RgbaImage& strip, const AlphaMask& glyph, int cellLeft, const DemoLayout& layout) {
+    float span = float(layout.gradientBottom - layout.gradientTop);
+    for (int y = 0; y < kDemoCellSize; ++y) {
+        Rgb fill = GradientAt((float(y) + 0.5f - float(layout.gradientTop)) / span);
+        for (int x = 0; x < kDemoCellSize; ++x) {
+            int gx = x - kDemoOutline, gy = y - kDemoOutline;
+            float a = float(glyph.At(gx, gy)) / 255.0f;
+            float o = float(Dilated(glyph, gx, gy)) / 255.0f * (1.0f - a);
+            float total = a + o;
+            std::uint8_t* px = strip.Pixel(cellLeft + x, y);
+            if (total <= 0.0f) continue;
+            px[0] = ToByte((fill.r * a + kOutline.r * o) / total);
+            px[1] = ToByte((fill.g * a + kOutline.g * o) / total);
+            px[2] = ToByte((fill.b * a + kOutline.b * o) / total);
+            px[3] = ToByte(total * 255.0f);
+        }
+    }
+}
+
+}  // namespace
+
+RgbaImage MakeDemoFont(const TrueTypeFace& bold) {
+    RgbaImage strip(kDemoCellSize * kDemoCellCount, kDemoCellSize);
+    DemoLayout layout = MakeLayout(bold);
+    for (int i = 1; i < kDemoCellCount; ++i) {  // cell 0 is the space
+        PutCell(strip, bold.Render(kDemoFirstCode + i, layout.placement), i * kDemoCellSize, layout);
+    }
+    return strip;
+}
+
+}  // namespace moonlit::fonts
