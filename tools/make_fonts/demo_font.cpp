@@ -27,6 +27,7 @@ constexpr GradientStop kGradient[] = {
     {1.00f, {224, 134, 36}},
 };
 constexpr Rgb kOutline = {14, 12, 36};
+constexpr float kDemoWiden = 1.3f;
 
 Rgb GradientAt(float t) {
     t = std::clamp(t, 0.0f, 1.0f);
@@ -62,6 +63,9 @@ DemoLayout MakeLayout(const TrueTypeFace& bold) {
     layout.placement.boxWidth = inner;
     layout.placement.boxHeight = inner;
     layout.placement.scale = scale;
+    // Fixed 16-pixel cells leave narrow letters lonely; broader letters
+    // close the gaps. The widest are squeezed back into the cell.
+    layout.placement.widen = kDemoWiden;
     layout.placement.baseline = int(std::lround(float(yMax) * scale));
     int capRows = int(std::lround(float(yMax) * scale * 0.95f));
     layout.gradientBottom = kDemoOutline + layout.placement.baseline;

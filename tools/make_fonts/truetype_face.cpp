@@ -44,8 +44,8 @@ AlphaMask TrueTypeFace::Render(int code, const GlyphPlacement& p) const {
     if (!HasGlyph(code) || !stbtt_GetCodepointBox(&info_, code, &x0, &y0, &x1, &y1)) return box;
 
     // Squeeze glyphs that are wider than the box rather than cut them.
-    float scaleX = p.scale;
-    float inkWidth = float(x1 - x0) * p.scale;
+    float scaleX = p.scale * p.widen;
+    float inkWidth = float(x1 - x0) * scaleX;
     if (inkWidth > float(p.boxWidth)) scaleX = float(p.boxWidth) / float(x1 - x0) * 0.999f;
 
     int bx0, by0, bx1, by1;

@@ -21,6 +21,7 @@ struct GlyphPlacement {
     int boxHeight = 0;
     int baseline = 0;   // row of the box the glyph's baseline sits on
     float scale = 0.0f; // pixels per font unit
+    float widen = 1.0f; // extra horizontal scale, for broad letters in wide cells
 };
 
 // The characters whose ink sets a font's scale; rarer marks that reach
