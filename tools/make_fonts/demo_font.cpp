@@ -73,11 +73,13 @@ DemoLayout MakeLayout(const TrueTypeFace& bold) {
     return layout;
 }
 
-// The largest coverage in the 3 x 3 neighbourhood: the outline's shape.
+// The largest coverage within the outline width around a pixel: the
+// outline's shape.
 std::uint8_t Dilated(const AlphaMask& glyph, int x, int y) {
     std::uint8_t best = 0;
-    for (int dy = -1; dy <= 1; ++dy)
-        for (int dx = -1; dx <= 1; ++dx) best = std::max(best, glyph.At(x + dx, y + dy));
+    for (int dy = -kDemoOutline; dy <= kDemoOutline; ++dy)
+        for (int dx = -kDemoOutline; dx <= kDemoOutline; ++dx)
+            best = std::max(best, glyph.At(x + dx, y + dy));
     return best;
 }
 
