@@ -322,6 +322,15 @@ const char* gc_check_heap() {
     return "";
 }
 
+void gc_reclaim_all() {
+    Collector& c = collector();
+    while (c.garbage.succ != &c.garbage) {
+        gc_object* obj = c.garbage.succ;
+        unlink(obj);
+        gc_destroy(obj);
+    }
+}
+
 void gc_list_lengths(int out[4]) {
     Collector& c = collector();
     const gc_object* heads[4] = {&c.queue, &c.marked, &c.unmarked, &c.garbage};

@@ -118,6 +118,9 @@ bool gc_is_known_object(const void* address);
 // Test support: walks every list and checks links, colours and byte totals.
 // Returns an empty string when the heap is consistent, else what is wrong.
 const char* gc_check_heap();
+// Destroys every object on the garbage list now, instead of lazily inside
+// later allocations (tests; a program never needs it).
+void gc_reclaim_all();
 // Number of objects on each list: queue, marked, unmarked, garbage.
 void gc_list_lengths(int out[4]);
 
