@@ -1,0 +1,202 @@
+// RtGlfwGame's window and game loop: construction (the desktop's video
+// mode), OpenWindow with its hints, placement and callbacks, the close and
+// size callbacks, the update schedule and Run.
+#include "host/glfw_game.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/platform.h"
+
+const char* const kWindowTitle = "Moonlit Harbor by torvin/brinecrew";
+
+namespace {
+
+RtGlfwGame* current_glfw_game = nullptr;
+
+double GlfwNow() { return glfwGetTime(); }
+
+const HostClock kGlfwClock = {GlfwNow, PlatformSleepMillis};
+
+const JoystickSource kGlfwJoysticks = {glfwJoystickPresent, glfwGetJoystickAxes, glfwGetJoystickButtons};
+
+void OnWindowClose(GLFWwindow* window) {
+    glfwSetWindowShouldClose(window, GLFW_FALSE);
+    RtGlfwGame* game = CurrentGlfwGame();
+    game->KeyEvent(kEventKeyDown, kKeyCloseRequest);
+    game->KeyEvent(kEventKeyUp, kKeyCloseRequest);
+}
+
+void OnWindowSize(GLFWwindow*, int width, int height) {
+    RtGlfwGame* game = CurrentGlfwGame();
+    game->width = width;
+    game->height = height;
+}
+
+}  // namespace
+
+// Defined with the input callbacks.
+void RegisterInputCallbacks(GLFWwindow* window);
+
+RtGlfwGame* CurrentGlfwGame() { return current_glfw_game; }
+
+RtGlfwGame::RtGlfwGame() : clock(kGlfwClock), joysticks(kGlfwJoysticks) {
+    current_glfw_game = this;
+    GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+    const GLFWvidmode* mode = monitor ? glfwGetVideoMode(monitor) : nullptr;
+    if (mode)
+        desktopVideoMode = {mode->width, mode->height, mode->redBits, mode->greenBits, mode->blueBits,
+                            mode->refreshRate};
+}
+
+RtGlfwGame::~RtGlfwGame() {
+    if (current_glfw_game == this) current_glfw_game = nullptr;
+}
+
+RtVantorixGame::~RtVantorixGame() {}
+
+void RtGlfwGame::SetUpdateRate(int hertz) {
+    RtGame::SetUpdateRate(hertz);
+    if (hertz != 0) updatePeriod = 1.0 / hertz;
+    nextUpdate = 0;
+}
+
+int RtGlfwGame::ElapsedMillis() { return static_cast<int>(clock.now() * 1000.0); }
+
+int RtGlfwGame::GetDeviceWidth() { return width; }
+int RtGlfwGame::GetDeviceHeight() { return height; }
+
+void RtGlfwGame::SetWindowPosition(int x, int y) {
+    if (window) glfwSetWindowPos(window, x, y);
+}
+
+void RtGlfwGame::SetWindowSize(int w, int h) {
+    if (window) glfwSetWindowSize(window, w, h);
+}
+
+void RtGlfwGame::SetWindowSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) {
+    if (window) glfwSetWindowSizeLimits(window, minWidth, minHeight, maxWidth, maxHeight);
+}
+
+void RtGlfwGame::SetSwapInterval(int interval) {
+    swapInterval = interval;
+    if (interval >= 0 && window) glfwSwapInterval(interval);
+}
+
+// The application sees every held key released before its window goes.
+void RtGlfwGame::ReleaseHeldKeys() {
+    for (int key = 0; key <= GLFW_KEY_LAST; ++key) {
+        int code = TranslateGlfwKey(key);
+        if (code && glfwGetKey(window, key) == GLFW_PRESS) KeyEvent(kEventKeyUp, code);
+    }
+}
+
+void RtGlfwGame::MakeWindow(int w, int h, int flags) {
+    glfwWindowHint(GLFW_RED_BITS, 8);
+    glfwWindowHint(GLFW_GREEN_BITS, 8);
+    glfwWindowHint(GLFW_BLUE_BITS, 8);
+    glfwWindowHint(GLFW_ALPHA_BITS, 8);
+    glfwWindowHint(GLFW_DEPTH_BITS, (flags & kWindowDepthBuffer) ? 32 : 0);
+    glfwWindowHint(GLFW_STENCIL_BITS, (flags & kWindowStencilBuffer) ? 8 : 0);
+    glfwWindowHint(GLFW_RESIZABLE, (flags & kWindowResizable) ? GLFW_TRUE : GLFW_FALSE);
+    glfwWindowHint(GLFW_DECORATED, (flags & kWindowDecorated) ? GLFW_TRUE : GLFW_FALSE);
+    glfwWindowHint(GLFW_FLOATING, (flags & kWindowFloating) ? GLFW_TRUE : GLFW_FALSE);
+    glfwWindowHint(GLFW_VISIBLE, (flags & kWindowFullscreen) ? GLFW_TRUE : GLFW_FALSE);
+    glfwWindowHint(GLFW_DOUBLEBUFFER, (flags & kWindowSingleBuffered) ? GLFW_FALSE : GLFW_TRUE);
+    glfwWindowHint(GLFW_SAMPLES, 0);
+    glfwWindowHint(GLFW_REFRESH_RATE, 60);
+
+    if (flags & kWindowFullscreen) {
+        int count = 0;
+        GLFWmonitor** monitors = glfwGetMonitors(&count);
+        int wanted = (flags & kWindowSecondMonitor) ? 1 : 0;
+        GLFWmonitor* monitor = nullptr;
+        if (count > 0) monitor = monitors[count > wanted ? wanted : count - 1];
+        window = glfwCreateWindow(w, h, kWindowTitle, monitor, nullptr);
+    } else {
+        window = glfwCreateWindow(w, h, kWindowTitle, nullptr, nullptr);
+        if (window) {
+            // Created hidden, placed, then shown: it never flashes elsewhere.
+            glfwSetWindowPos(window, (desktopVideoMode.width - w) / 2, (desktopVideoMode.height - h) / 2);
+            glfwShowWindow(window);
+        }
+    }
+    if (!window) {
+        std::fputs("glfwCreateWindow FAILED!\n", stdout);
+        std::fflush(stdout);
+        std::abort();
+    }
+}
+
+void RtGlfwGame::OpenWindow(int w, int h, int flags) {
+    if (window) {
+        ReleaseHeldKeys();
+        glfwDestroyWindow(window);
+        window = nullptr;
+    }
+    MakeWindow(w, h, flags);
+    AdvanceContextGeneration();
+    width = w;
+    height = h;
+    glfwMakeContextCurrent(window);
+    if (swapInterval >= 0) glfwSwapInterval(swapInterval);
+    RegisterCallbacks();
+}
+
+void RtGlfwGame::RegisterCallbacks() {
+    RegisterInputCallbacks(window);
+    glfwSetWindowCloseCallback(window, OnWindowClose);
+    glfwSetWindowSizeCallback(window, OnWindowSize);
+}
+
+bool RtGlfwGame::CloseRequested() { return window && glfwWindowShouldClose(window); }
+
+void RtGlfwGame::WaitForUpdate() {
+    if (nextUpdate == 0) return;
+    double d = nextUpdate - clock.now();
+    if (d > 0) clock.sleep_millis(static_cast<int>(d * 1000.0));
+}
+
+void RtGlfwGame::RunUpdates() {
+    if (updateRate == 0) {
+        UpdateGame();
+        return;
+    }
+    if (nextUpdate == 0) nextUpdate = clock.now();
+    for (int i = 0; i < kMaxUpdatesPerPass; ++i) {
+        UpdateGame();
+        if (nextUpdate == 0) return;  // the update changed the rate
+        nextUpdate += updatePeriod;
+        if (nextUpdate > clock.now()) return;
+    }
+    nextUpdate = 0;  // still behind after the last update: drop the backlog
+}
+
+bool RtGlfwGame::RenderAndPoll() {
+    for (;;) {
+        RenderGame();
+        glfwSwapBuffers(window);
+        WaitForUpdate();
+        if (suspended)
+            glfwWaitEvents();
+        else
+            glfwPollEvents();
+        if (glfwGetWindowAttrib(window, GLFW_FOCUSED) && suspended) {
+            ResumeGame();
+            nextUpdate = 0;
+        }
+        if (!suspended) return true;
+        if (CloseRequested()) return false;
+    }
+}
+
+void RtGlfwGame::Run() {
+    OpenWindow(kGameWindowWidth, kGameWindowHeight, kGameWindowFlags);
+    StartGame();
+    while (!CloseRequested()) {
+        if (!RenderAndPoll()) return;
+        RunUpdates();
+    }
+}
