@@ -21,7 +21,7 @@ constexpr int kMaxStatics = 64;
 
 // A list head; only succ and pred are used.
 struct Sentinel : gc_object {
-    Sentinel() : gc_object(static_tag{}) {}
+    constexpr Sentinel() : gc_object(static_tag{}, this) {}
 };
 
 struct SmallCell {
@@ -42,20 +42,14 @@ struct Collector {
     int root_count = 0;
     gc_object* statics[kMaxStatics] = {};
     int static_count = 0;
-
-    Collector() {
-        for (gc_object* head : {static_cast<gc_object*>(&queue), static_cast<gc_object*>(&marked),
-                                static_cast<gc_object*>(&unmarked), static_cast<gc_object*>(&garbage)}) {
-            head->succ = head;
-            head->pred = head;
-        }
-    }
 };
 
-Collector& collector() {
-    static Collector c;
-    return c;
-}
+// Constant-initialised (every constructor involved is constexpr), so it is
+// ready before any other static object runs code, and reaching it costs no
+// initialisation guard on the allocation path.
+Collector g_collector;
+
+Collector& collector() { return g_collector; }
 
 void make_empty(gc_object* head) {
     head->succ = head;

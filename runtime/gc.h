@@ -46,6 +46,9 @@ protected:
     gc_object();
     constexpr explicit gc_object(static_tag)
         : succ(nullptr), pred(nullptr), flags(kStaticBit | kMarkBit) {}
+    // A list head in static storage, linked to itself (an empty list).
+    constexpr gc_object(static_tag, gc_object* self)
+        : succ(self), pred(self), flags(kStaticBit | kMarkBit) {}
 };
 
 struct Object : gc_object {

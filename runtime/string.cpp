@@ -124,8 +124,12 @@ String String::operator+(const String& other) const {
 int String::Find(const String& text, int start) const {
     if (start < 0) start = 0;
     int last = Length() - text.Length();
+    if (text.Length() == 0) return start <= Length() ? start : -1;
+    // Scan for the first unit, then compare the rest.
+    const uint16_t* units = Data();
+    uint16_t first = text.Data()[0];
     for (int i = start; i <= last; ++i)
-        if (units_equal(Data() + i, text.Data(), text.Length())) return i;
+        if (units[i] == first && units_equal(units + i + 1, text.Data() + 1, text.Length() - 1)) return i;
     return -1;
 }
 
