@@ -1,0 +1,38 @@
+// RunHost: the steps of the process entry in their order.
+#include "host/entry.h"
+
+#include <GLFW/glfw3.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/glfw_game.h"
+
+namespace {
+
+void OnGlfwError(int error, const char* description) {
+    std::printf("GLFW Error: err=%i, msg=%s\n", error, description ? description : "");
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv)) {
+    glfwSetErrorCallback(OnGlfwError);
+    if (!glfwInit()) {
+        std::puts("glfwInit failed");
+        std::fflush(stdout);
+        std::exit(-1);
+    }
+    // Lives until the process ends; never destroyed.
+    RtVantorixGame* game = new RtVantorixGame();
+    try {
+        startFramework(argc, argv);
+    } catch (ThrowableObject* thrown) {
+        glfwTerminate();
+        game->HandleUncaught(thrown);
+    }
+    if (game->GetDelegate()) game->Run();
+    glfwTerminate();
+    return 0;
+}

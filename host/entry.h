@@ -1,0 +1,9 @@
+// The process entry's work, apart from main() so that tests can run it:
+// GLFW's error callback and initialisation, the host object, the framework
+// start-up and the game loop.
+#pragma once
+
+// Runs the process: returns when the game loop ends (the application
+// normally ends the process itself). startFramework creates the application
+// and installs its delegate in the host.
+int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv));
