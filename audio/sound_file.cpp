@@ -1,0 +1,10 @@
+// Routing of a sound file to its decoder by the ending of its name.
+#include "audio/sound_decoding.h"
+
+unsigned char* DecodeSoundFile(std::FILE* file, const String& name, int* length, int* channels,
+                               int* bytesPerSample, int* rate) {
+    String lower = name.ToLower();
+    if (lower.EndsWith(".wav")) return DecodeWave(file, length, channels, bytesPerSample, rate);
+    if (lower.EndsWith(".ogg")) return DecodeVorbis(file, length, channels, bytesPerSample, rate);
+    return nullptr;
+}
