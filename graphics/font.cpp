@@ -1,0 +1,229 @@
+// Font loaders, text measuring and text drawing.
+#include "graphics/font.h"
+
+#include "graphics/graphics_context.h"
+#include "graphics/host_link.h"
+
+c_Font::c_Font() : glyphs(nullptr) { gc_assign(glyphs, gc_new<c_IntMap>()); }
+
+c_Font* c_Font::Init(Array<c_Image*> p, int count, c_IntMap* g, int first, float h) {
+    gc_mark_now(p.Body());
+    pages = p;
+    pageCount = count;
+    gc_assign(glyphs, g);
+    firstChar = first;
+    height = h;
+    return this;
+}
+
+void c_Font::mark() {
+    gc_shade(pages.Body());
+    gc_shade(glyphs);
+}
+
+float c_Font::TextWidth(String text) {
+    float w = 0;
+    for (int i = 0; i < text.Length(); ++i)
+        if (c_Glyph* g = glyphs->Get(text[i])) w += static_cast<float>(g->xadvance);
+    return w;
+}
+
+namespace {
+
+c_Font* SinglePageFont(c_Image* image, c_IntMap* glyphs, int firstChar, float height) {
+    Array<c_Image*> pages(1);
+    pages.Set(0, image);
+    return gc_new<c_Font>()->Init(pages, 1, glyphs, firstChar, height);
+}
+
+}  // namespace
+
+c_Font* LoadFont(String path, int firstChar, int numChars, bool padded) {
+    c_Image* image = LoadImage(path, defaultFlags);
+    if (!image) return nullptr;
+    // Fewer than one cell, or cells narrower than a pixel, have no layout.
+    if (numChars < 1 || image->width < numChars) return nullptr;
+    int cellW = image->width / numChars;
+    int glyphW = padded ? cellW - 2 : cellW;
+    int glyphH = padded ? image->height - 2 : image->height;
+    int cols = image->width / cellW;
+    int pad = padded ? 1 : 0;
+    c_IntMap* glyphs = gc_new<c_IntMap>();
+    for (int i = 0; i < numChars; ++i) {
+        int row = i / cols, col = i % cols;
+        glyphs->Add(firstChar + i, gc_new<c_Glyph>(0, firstChar + i, col * cellW + pad, row * image->height + pad,
+                                                   glyphW, glyphH, glyphW));
+    }
+    return SinglePageFont(image, glyphs, firstChar, static_cast<float>(glyphH));
+}
+
+c_Font* LoadFont(String path, int cellWidth, int cellHeight, int glyphX, int glyphY, int glyphWidth,
+                 int glyphHeight, int firstChar, int numChars) {
+    c_Image* image = LoadImage(path, defaultFlags);
+    if (!image) return nullptr;
+    if (cellWidth < 1 || image->width < cellWidth) return nullptr;
+    int cols = image->width / cellWidth;
+    c_IntMap* glyphs = gc_new<c_IntMap>();
+    for (int i = 0; i < numChars; ++i) {
+        int row = i / cols, col = i % cols;
+        glyphs->Add(firstChar + i, gc_new<c_Glyph>(0, firstChar + i, glyphX + col * cellWidth,
+                                                   glyphY + row * cellHeight, glyphWidth, glyphHeight,
+                                                   glyphWidth));
+    }
+    return SinglePageFont(image, glyphs, firstChar, static_cast<float>(glyphHeight));
+}
+
+// ---- text font descriptions ---------------------------------------------------
+
+namespace {
+
+// The integer after the first "=" of a "key=value" piece.
+int ValueOf(const String& piece) { return piece.Slice(piece.Find(String("=")) + 1).Trim().ToInt(); }
+
+struct DescriptionReader {
+    String dir;
+    int flags;
+    Array<c_Image*> pages;
+    int pageCount = 0;
+    int nextPage = 0;
+    int lineHeight = 0;
+    c_IntMap* glyphs;
+
+    void Common(const String& line) {
+        Array<String> pieces = line.Split(String(" "));
+        for (int i = 0; i < pieces.Length(); ++i) {
+            String piece = pieces[i];
+            if (piece.StartsWith(String("lineHeight="))) lineHeight = ValueOf(piece);
+            if (piece.StartsWith(String("pages="))) {
+                // A negative count would size nothing; it means no pages.
+                pageCount = ValueOf(piece);
+                if (pageCount < 0) pageCount = 0;
+                pages = Array<c_Image*>(pageCount);
+            }
+        }
+    }
+
+    // Page images fill the array in the order their lines appear; lines
+    // beyond the size "pages=" gave have nowhere to go and are ignored.
+    void Page(const String& line) {
+        Array<String> pieces = line.Split(String(" "));
+        for (int i = 0; i < pieces.Length(); ++i) {
+            String piece = pieces[i];
+            if (!piece.StartsWith(String("file="))) continue;
+            String name = piece.Slice(piece.Find(String("=")) + 1).Trim();
+            if (name.Length() > 0 && name[0] == '"') name = name.Slice(1, name.Length() - 1);
+            name = name.Trim();
+            int index = nextPage++;
+            if (index >= pages.Length()) continue;
+            pages.Set(index, LoadImage(dir + name, flags));
+        }
+    }
+
+    void Char(const String& line) {
+        c_Glyph* glyph = gc_new<c_Glyph>();
+        Array<String> pieces = line.Split(String(" "));
+        for (int i = 0; i < pieces.Length(); ++i) {
+            String piece = pieces[i];
+            if (piece.StartsWith(String("id="))) glyph->id = ValueOf(piece);
+            if (piece.StartsWith(String("x="))) glyph->x = ValueOf(piece);
+            if (piece.StartsWith(String("y="))) glyph->y = ValueOf(piece);
+            if (piece.StartsWith(String("width="))) glyph->width = ValueOf(piece);
+            if (piece.StartsWith(String("height="))) glyph->height = ValueOf(piece);
+            if (piece.StartsWith(String("xoffset="))) glyph->xoffset = ValueOf(piece);
+            if (piece.StartsWith(String("yoffset="))) glyph->yoffset = ValueOf(piece);
+            if (piece.StartsWith(String("xadvance="))) glyph->xadvance = ValueOf(piece);
+            if (piece.StartsWith(String("page="))) glyph->page = ValueOf(piece);
+        }
+        glyphs->Add(glyph->id, glyph);
+    }
+
+    void Line(const String& line) {
+        if (line.StartsWith(String("info")) || line.Length() == 0) return;
+        if (line.StartsWith(String("padding"))) return;
+        if (line.StartsWith(String("common"))) return Common(line);
+        if (line.StartsWith(String("page"))) return Page(line);
+        if (line.StartsWith(String("chars"))) return;
+        if (line.StartsWith(String("char"))) return Char(line);
+    }
+};
+
+Array<String> SplitLines(const String& text) {
+    Array<String> lines = text.Split(String("\r\n"));
+    if (lines.Length() < 2) lines = text.Split(String("\n"));
+    return lines;
+}
+
+}  // namespace
+
+c_Font* LoadFont(String path, int flags) {
+    DescriptionReader reader;
+    reader.flags = flags;
+    reader.glyphs = gc_new<c_IntMap>();
+    int slash = path.FindLast(String("/"));
+    if (slash != -1) reader.dir = path.Slice(0, slash + 1);
+    String text;
+    if (path.Find(String(".txt")) > 0 || path.Find(String(".fnt")) > 0) text = HostLoadText(FixDataPath(path));
+    Array<String> lines = SplitLines(text);
+    for (int i = 0; i < lines.Length(); ++i) reader.Line(lines[i].Trim());
+    return gc_new<c_Font>()->Init(reader.pages, reader.pageCount, reader.glyphs, -1,
+                                  static_cast<float>(reader.lineHeight));
+}
+
+// ---- current font and drawing ---------------------------------------------------
+
+int SetFont(c_Font* font) {
+    if (!font) {
+        if (!context->defaultFont) gc_assign(context->defaultFont, LoadFont(String("kova_font.png"), 32, 96, true));
+        font = context->defaultFont;
+    }
+    gc_assign(context->font, font);
+    return 0;
+}
+
+namespace {
+
+// Draws the glyphs of one line with the pen starting at penX. Characters
+// without a glyph, and glyphs whose page is missing, are skipped without
+// moving the pen.
+void DrawGlyphs(c_Font* font, const String& text, int penX, int top) {
+    const int pageTotal = font->pages.Length();
+    for (int i = 0; i < text.Length(); ++i) {
+        c_Glyph* g = font->glyphs->Get(text[i]);
+        if (!g) continue;
+        c_Image* page = g->page >= 0 && g->page < pageTotal ? font->pages[g->page] : nullptr;
+        if (!page || page->frames.Length() == 0) continue;
+        c_Frame* f = page->frames[0];
+        float px = static_cast<float>(penX + g->xoffset);
+        float py = static_cast<float>(top + g->yoffset);
+        ValidateMatrixIfDirty();
+        renderDevice->DrawSurfaceRect(page->surface, px - page->tx, py - page->ty, g->x + f->x, g->y + f->y,
+                                      g->width, g->height);
+        penX += g->xadvance;
+    }
+}
+
+}  // namespace
+
+int DrawText(String text, int x, int y, float xalign, float yalign) {
+    c_Font* font = context->font;
+    if (!font) return 0;
+    float w = font->TextWidth(text);
+    int penX = TruncToInt(static_cast<float>(x) - xalign * w);
+    int top = TruncToInt(static_cast<float>(y) - yalign * font->height);
+    DrawGlyphs(font, text, penX, top);
+    return 0;
+}
+
+int DrawText(Array<String> lines, int x, int y, float xalign, float yalign) {
+    c_Font* font = context->font;
+    if (!font) return 0;
+    int n = lines.Length();
+    int top = TruncToInt(static_cast<float>(y) - static_cast<float>(n) * (yalign * font->height));
+    for (int i = 0; i < n; ++i) {
+        String line = lines[i];
+        int penX = TruncToInt(static_cast<float>(x) - xalign * font->TextWidth(line));
+        DrawGlyphs(font, line, penX, top);
+        top = TruncToInt(static_cast<float>(top) + font->height);
+    }
+    return 0;
+}

@@ -1,0 +1,321 @@
+// The device's GL calls, seen through the recording table: batching and
+// every flush point, primitive kinds, colour packing, the half-pixel offset,
+// state changes and read-back.
+#include <cmath>
+
+#include "recording_fixture.h"
+
+namespace {
+
+using Batching = RecordingDevice;
+
+TEST_F(Batching, TwoRectsGiveOneIndexedDrawOfTwelve) {
+    device->DrawRect(0, 0, 10, 10);
+    device->DrawRect(20, 0, 10, 10);
+    EXPECT_EQ(rec().calls.size(), 0u) << "nothing reaches GL before a flush";
+    device->EndRender();
+    ASSERT_EQ(rec().Names(), "DrawElements");
+    const GlCall& draw = rec().calls[0];
+    EXPECT_EQ(draw.args[0], GL_TRIANGLES);
+    EXPECT_EQ(draw.args[1], 12);
+    EXPECT_EQ(draw.args[2], GL_UNSIGNED_SHORT);
+    EXPECT_EQ(draw.pointer, device->quadIndices);
+}
+
+TEST_F(Batching, QuadIndicesShareTheDiagonalOfCornersZeroAndTwo) {
+    const uint16_t first[] = {0, 1, 2, 0, 2, 3};
+    const uint16_t last[] = {1020, 1021, 1022, 1020, 1022, 1023};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(device->quadIndices[i], first[i]);
+        EXPECT_EQ(device->quadIndices[255 * 6 + i], last[i]);
+    }
+}
+
+TEST_F(Batching, FullBufferFlushesAtTheQuadThatDoesNotFit) {
+    for (int i = 0; i < 256; ++i) device->DrawRect(i, 0, 1, 1);
+    EXPECT_EQ(rec().Count("DrawElements"), 0);
+    EXPECT_EQ(device->primCount, 1024);
+    device->DrawRect(0, 5, 1, 1);
+    ASSERT_EQ(rec().Count("DrawElements"), 1);
+    EXPECT_EQ(rec().calls[0].args[1], 1536);
+    EXPECT_EQ(device->primCount, 4);
+    EXPECT_FLOAT_EQ(device->vertices[0].y, 5) << "the 257th quad starts the new batch";
+    device->EndRender();
+    ASSERT_EQ(rec().Count("DrawElements"), 2);
+    EXPECT_EQ(rec().calls[1].args[1], 6);
+}
+
+TEST_F(Batching, SurfaceChangesFlushAndTheSameSurfaceJoins) {
+    gxtkSurface* a = Surface(8, 8);
+    gxtkSurface* b = Surface(8, 8);
+    device->DrawRect(0, 0, 1, 1);
+    device->DrawSurface(a, 0, 0);
+    ASSERT_EQ(rec().Names(), "DrawElements") << "the rectangles go first, untextured";
+    EXPECT_EQ(rec().calls[0].args[1], 6);
+    device->DrawSurface(a, 10, 0);
+    EXPECT_EQ(rec().calls.size(), 1u);
+    device->DrawSurface(b, 20, 0);
+    EXPECT_EQ(rec().Names(), "DrawElements Enable DrawElements Disable");
+    EXPECT_EQ(rec().calls[1].args[0], GL_TEXTURE_2D);
+    EXPECT_EQ(rec().calls[2].args[1], 12);
+    EXPECT_EQ(rec().calls[3].args[0], GL_TEXTURE_2D);
+    EXPECT_EQ(device->primSurface, b);
+}
+
+TEST_F(Batching, PrimitiveKindChangeFlushes) {
+    device->DrawPoint(1, 1);
+    device->DrawPoint(2, 2);
+    device->DrawLine(0, 0, 5, 5);
+    device->DrawRect(0, 0, 1, 1);
+    device->EndRender();
+    ASSERT_EQ(rec().Names(), "DrawArrays DrawArrays DrawElements");
+    EXPECT_EQ(rec().calls[0].args, (std::vector<double>{GL_POINTS, 0, 2}));
+    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{GL_LINES, 0, 2}));
+}
+
+TEST_F(Batching, ClearDropsTheBatchUndrawn) {
+    device->DrawRect(0, 0, 10, 10);
+    device->DrawRect(0, 0, 10, 10);
+    device->Clear(255, 51, 0);
+    device->EndRender();
+    ASSERT_EQ(rec().Names(), "ClearColor Clear");
+    EXPECT_FLOAT_EQ(rec().calls[0].args[0], 1.0f);
+    EXPECT_FLOAT_EQ(rec().calls[0].args[1], 0.2f);
+    EXPECT_FLOAT_EQ(rec().calls[0].args[2], 0.0f);
+    EXPECT_FLOAT_EQ(rec().calls[0].args[3], 1.0f);
+    EXPECT_EQ(rec().calls[1].args[0], GL_COLOR_BUFFER_BIT);
+}
+
+TEST_F(Batching, ColourAlphaAndMatrixNeverFlush) {
+    device->DrawRect(0, 0, 1, 1);
+    device->SetColor(1, 2, 3);
+    device->SetAlpha(0.5f);
+    device->SetMatrix(2, 0, 0, 2, 5, 5);
+    device->DrawRect(0, 0, 1, 1);
+    EXPECT_EQ(rec().calls.size(), 0u);
+    EXPECT_EQ(device->primCount, 8);
+    EXPECT_NE(device->vertices[0].colour, device->vertices[4].colour);
+}
+
+using Polygons = RecordingDevice;
+
+Array<float> Verts(int count) {
+    Array<float> v(count * 2);
+    for (int i = 0; i < count; ++i) {
+        v.Set(2 * i, static_cast<float>(i));
+        v.Set(2 * i + 1, static_cast<float>(i * 2));
+    }
+    return v;
+}
+
+TEST_F(Polygons, FourVerticesJoinTheQuads) {
+    device->DrawRect(0, 0, 1, 1);
+    device->DrawPoly(Verts(4));
+    device->EndRender();
+    ASSERT_EQ(rec().Names(), "DrawElements");
+    EXPECT_EQ(rec().calls[0].args[1], 12);
+}
+
+TEST_F(Polygons, KindFollowsTheVertexCount) {
+    device->DrawPoly(Verts(1));
+    device->DrawPoly(Verts(2));
+    device->DrawPoly(Verts(3));
+    device->DrawPoly(Verts(5));
+    device->DrawPoly(Verts(5));
+    device->DrawPoly(Verts(6));
+    device->EndRender();
+    ASSERT_EQ(rec().Names(), "DrawArrays DrawArrays DrawArrays DrawArrays DrawArrays DrawArrays");
+    EXPECT_EQ(rec().calls[0].args, (std::vector<double>{GL_POINTS, 0, 1}));
+    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{GL_LINES, 0, 2}));
+    EXPECT_EQ(rec().calls[2].args, (std::vector<double>{GL_TRIANGLES, 0, 3}));
+    EXPECT_EQ(rec().calls[3].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 5}));
+    EXPECT_EQ(rec().calls[4].args, (std::vector<double>{GL_TRIANGLE_FAN, 5, 5}));
+    EXPECT_EQ(rec().calls[5].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 6}));
+}
+
+TEST_F(Polygons, EmptyAndOversizedDrawNothingAndKeepTheBatch) {
+    device->DrawRect(0, 0, 1, 1);
+    device->DrawPoly(Array<float>());
+    device->DrawPoly(Array<float>(1));  // half a vertex
+    device->DrawPoly(Verts(1025));
+    Array<float> textured(1025 * 4);
+    device->DrawTexturedPoly(textured, Surface(4, 4), 0, 0);
+    EXPECT_EQ(device->primType, 4);
+    EXPECT_EQ(device->primCount, 4);
+    EXPECT_EQ(rec().calls.size(), 0u);
+    device->DrawPoly(Verts(1024));
+    EXPECT_EQ(device->primCount, 1024);
+}
+
+TEST_F(Polygons, TexturedVerticesScaleTexelsByTheSurface) {
+    gxtkSurface* s = Surface(300, 200);
+    s->uscale = 1.0f / 512;
+    s->vscale = 1.0f / 256;
+    Array<float> v(12);
+    const float data[] = {0, 0, 0, 0, 10, 0, 64, 0, 10, 10, 64, 32};
+    for (int i = 0; i < 12; ++i) v.Set(i, data[i]);
+    device->DrawTexturedPoly(v, s, 64, 32);
+    EXPECT_EQ(device->primType, 3);
+    EXPECT_FLOAT_EQ(device->vertices[0].u, 64.0f / 512);
+    EXPECT_FLOAT_EQ(device->vertices[0].v, 32.0f / 256);
+    EXPECT_FLOAT_EQ(device->vertices[2].u, 128.0f / 512);
+    EXPECT_FLOAT_EQ(device->vertices[2].v, 64.0f / 256);
+}
+
+using Geometry = RecordingDevice;
+
+TEST_F(Geometry, OvalVertexCountFollowsTheRadii) {
+    struct Case {
+        float size;
+        int n;
+    } cases[] = {{10, 12}, {34, 32}, {35, 32}, {36, 36}, {5000, 1024}, {0, 12}};
+    for (const Case& c : cases) {
+        device->DrawOval(0, 0, c.size, c.size);
+        EXPECT_EQ(device->primType, c.n) << "size " << c.size;
+        EXPECT_EQ(device->primCount, c.n) << "size " << c.size;
+        device->primCount = 0;
+    }
+    device->SetMatrix(2, 0, 0, 2, 0, 0);
+    device->DrawOval(0, 0, 34, 34);
+    EXPECT_EQ(device->primType, 68) << "the scaled radii count";
+}
+
+TEST_F(Geometry, OvalStartsRightmostAndRunsCounterClockwise) {
+    device->DrawOval(100, 100, 40, 20);  // n = 28
+    ASSERT_EQ(device->primCount, 28);
+    EXPECT_FLOAT_EQ(device->vertices[0].x, 140);
+    EXPECT_FLOAT_EQ(device->vertices[0].y, 110);
+    EXPECT_NEAR(device->vertices[7].x, 120, 1e-4);  // a quarter turn: the top
+    EXPECT_NEAR(device->vertices[7].y, 100, 1e-4);
+    device->EndRender();
+    EXPECT_EQ(rec().calls[0].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 28}));
+}
+
+TEST_F(Geometry, PointsAndLinesSitOnPixelCentresRectsDoNot) {
+    device->DrawPoint(10, 10);
+    EXPECT_FLOAT_EQ(device->vertices[0].x, 10.5f);
+    EXPECT_FLOAT_EQ(device->vertices[0].y, 10.5f);
+    device->SetMatrix(2, 0, 0, 2, 1, 0);
+    device->DrawPoint(10, 10);  // the offset comes after the transform
+    EXPECT_FLOAT_EQ(device->vertices[1].x, 21.5f);
+    EXPECT_FLOAT_EQ(device->vertices[1].y, 20.5f);
+    device->DrawLine(0, 0, 3, 4);
+    EXPECT_FLOAT_EQ(device->vertices[0].x, 1.5f);
+    EXPECT_FLOAT_EQ(device->vertices[1].x, 7.5f);
+    EXPECT_FLOAT_EQ(device->vertices[1].y, 8.5f);
+    device->SetMatrix(1, 0, 0, 1, 0, 0);
+    device->DrawRect(10, 10, 1, 1);
+    const float corners[4][2] = {{10, 10}, {11, 10}, {11, 11}, {10, 11}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(device->vertices[i].x, corners[i][0]);
+        EXPECT_FLOAT_EQ(device->vertices[i].y, corners[i][1]);
+    }
+}
+
+TEST_F(Geometry, SurfaceRectTexelsFormedInIntegers) {
+    gxtkSurface* s = Surface(16, 16);
+    device->DrawSurfaceRect(s, 5, 6, 4, 8, 4, 8);
+    const float expect[4][4] = {{5, 6, 0.25f, 0.5f}, {9, 6, 0.5f, 0.5f}, {9, 14, 0.5f, 1}, {5, 14, 0.25f, 1}};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_FLOAT_EQ(device->vertices[i].x, expect[i][0]);
+        EXPECT_FLOAT_EQ(device->vertices[i].y, expect[i][1]);
+        EXPECT_FLOAT_EQ(device->vertices[i].u, expect[i][2]);
+        EXPECT_FLOAT_EQ(device->vertices[i].v, expect[i][3]);
+    }
+}
+
+using Colour = RecordingDevice;
+
+TEST_F(Colour, PacksPremultipliedBytes) {
+    unsigned char c[4];
+    device->SetColor(255, 128, 0);
+    device->SetAlpha(0.5f);
+    device->DrawRect(0, 0, 1, 1);
+    ColourBytes(3, c);
+    EXPECT_EQ(c[0], 127);
+    EXPECT_EQ(c[1], 64);
+    EXPECT_EQ(c[2], 0);
+    EXPECT_EQ(c[3], 127);
+}
+
+TEST_F(Colour, OutOfRangeTermsSpillIntoNeighbouringBytes) {
+    unsigned char c[4];
+    device->SetColor(-1, 0, 0);
+    device->DrawPoint(0, 0);
+    ColourBytes(0, c);
+    EXPECT_EQ(c[0], 255);
+    EXPECT_EQ(c[1], 255);
+    EXPECT_EQ(c[2], 255);
+    EXPECT_EQ(c[3], 255);
+    device->SetColor(256, 0, 0);
+    device->DrawPoint(0, 0);
+    ColourBytes(1, c);
+    EXPECT_EQ(c[0], 0);
+    EXPECT_EQ(c[1], 1);
+    EXPECT_EQ(c[2], 0);
+    EXPECT_EQ(c[3], 255);
+    device->SetColor(0, 0, 300);  // blue 300 reaches into alpha
+    EXPECT_EQ(device->color, 0xFFu << 24 | 300u << 16);
+    device->SetColor(std::nanf(""), 0, 0);  // a NaN term is the lowest integer
+    EXPECT_EQ(device->color, 0xFF000000u);
+}
+
+using State = RecordingDevice;
+
+TEST_F(State, BeginRenderPointsTheArraysAtTheBatch) {
+    device->DrawRect(0, 0, 1, 1);
+    EXPECT_EQ(device->BeginRender(), 1);
+    EXPECT_EQ(device->primCount, 0) << "a new frame starts with an empty batch";
+    EXPECT_EQ(rec().Names(),
+              "Viewport MatrixMode LoadIdentity Ortho MatrixMode LoadIdentity EnableClientState VertexPointer "
+              "EnableClientState TexCoordPointer EnableClientState ColorPointer Enable BlendFunc Disable");
+    auto at = [&](int i) -> const GlCall& { return rec().calls[i]; };
+    EXPECT_EQ(at(1).args[0], GL_PROJECTION);
+    EXPECT_EQ(at(4).args[0], GL_MODELVIEW);
+    EXPECT_EQ(at(7).args, (std::vector<double>{2, GL_FLOAT, 20}));
+    EXPECT_EQ(at(7).pointer, &device->vertices[0].x);
+    EXPECT_EQ(at(9).args, (std::vector<double>{2, GL_FLOAT, 20}));
+    EXPECT_EQ(at(9).pointer, &device->vertices[0].u);
+    EXPECT_EQ(at(11).args, (std::vector<double>{4, GL_UNSIGNED_BYTE, 20}));
+    EXPECT_EQ(at(11).pointer, &device->vertices[0].colour);
+    EXPECT_EQ(at(12).args[0], GL_BLEND);
+    EXPECT_EQ(at(13).args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
+    EXPECT_EQ(at(14).args[0], GL_TEXTURE_2D);
+}
+
+TEST_F(State, BlendFlushesAndSelectsAdditiveOnlyForOne) {
+    device->DrawRect(0, 0, 1, 1);
+    device->SetBlend(1);
+    device->SetBlend(2);
+    device->SetBlend(0);
+    ASSERT_EQ(rec().Names(), "DrawElements BlendFunc BlendFunc BlendFunc");
+    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{GL_ONE, GL_ONE}));
+    EXPECT_EQ(rec().calls[2].args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
+    EXPECT_EQ(rec().calls[3].args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
+}
+
+TEST_F(State, ScissorFlushesAndFlipsToBottomUpRows) {
+    device->DrawRect(0, 0, 1, 1);
+    device->SetScissor(10, 20, 100, 50);
+    device->SetScissor(0, 0, 640, 480);
+    device->SetScissor(0, 0, 640, 479);
+    ASSERT_EQ(rec().Names(), "DrawElements Enable Scissor Disable Enable Scissor");
+    EXPECT_EQ(rec().calls[1].args[0], GL_SCISSOR_TEST);
+    EXPECT_EQ(rec().calls[2].args, (std::vector<double>{10, 410, 100, 50}));
+    EXPECT_EQ(rec().calls[3].args[0], GL_SCISSOR_TEST);
+    EXPECT_EQ(rec().calls[5].args, (std::vector<double>{0, 1, 640, 479}));
+}
+
+TEST_F(State, ReadPixelsFlushesAndReturnsRowsTopDown) {
+    device->DrawRect(0, 0, 1, 1);
+    Array<int> pixels(12);
+    for (int i = 0; i < 12; ++i) pixels.Set(i, -1);
+    device->ReadPixels(pixels, 1, 2, 3, 2, 1, 5);
+    ASSERT_EQ(rec().Names(), "DrawElements ReadPixels");
+    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{1, 476, 3, 2, GL_BGRA, GL_UNSIGNED_BYTE}));
+    // The recorder's buffer holds 0 1 2 in GL's bottom row, 3 4 5 above it.
+    const int expect[12] = {-1, 3, 4, 5, -1, -1, 0, 1, 2, -1, -1, -1};
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(pixels[i], expect[i]) << "element " << i;
+}
+
+}  // namespace
