@@ -1,0 +1,20 @@
+// Module music: the one tracker module the program plays, through libmikmod.
+// Global functions on the main thread; libmikmod drives its own output, so
+// nothing here is shared with the sample device.
+#pragma once
+
+#include "runtime/string.h"
+
+// Initialises libmikmod for 16-bit stereo float output on its default
+// driver. On failure prints the reason on standard error and carries on:
+// the music is then off for the rest of the run.
+void InitModulePlayer();
+// Frees the current module, loads the module file at path (used as given,
+// relative to the current directory) and starts it. A file that cannot be
+// loaded ends the process abnormally.
+void PlayModule(const String& path);
+void StopModule();
+// Pumps the player once; the music sounds only while this runs often.
+void UpdateModulePlayer();
+void TogglePauseModule();
+int GetModuleRow();
