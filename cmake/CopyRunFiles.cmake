@@ -1,0 +1,12 @@
+# Lays out a run folder: the images into DEST/data, the music module into
+# DEST itself (the program opens it from its working directory). Run with
+# cmake -DSRC=<source data folder> -DDEST=<run folder> -P CopyRunFiles.cmake
+file(MAKE_DIRECTORY ${DEST}/data)
+foreach(name fonti.png kova_font.png)
+  if(EXISTS ${SRC}/${name})
+    file(COPY ${SRC}/${name} DESTINATION ${DEST}/data)
+  endif()
+endforeach()
+if(EXISTS ${SRC}/spartanic.xm)
+  file(COPY ${SRC}/spartanic.xm DESTINATION ${DEST})
+endif()

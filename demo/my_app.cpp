@@ -1,0 +1,44 @@
+// The demo application's four operations.
+#include "demo/my_app.h"
+
+#include "audio/module_music.h"
+#include "demo/demo_state.h"
+#include "demo/demo_text.h"
+#include "demo/effects.h"
+#include "graphics/font.h"
+#include "graphics/graphics_context.h"
+
+int c_MyApp::OnCreate() {
+    SetUpdateRate(50);
+    gc_assign(demoFont, LoadFont(String("fonti.png"), 32, 91, false));
+    SetFont(demoFont);  // null falls back to the default font
+    scrollText = ScrollText();
+    scrollX = 640;
+    scrollBaseY = 400.0f;
+    InitModulePlayer();
+    PlayModule(String("spartanic.xm"));
+    return 0;
+}
+
+int c_MyApp::OnUpdate() {
+    scrollX -= 4;
+    if (scrollX < -(kScrollSpacing * scrollText.Length())) scrollX = 640;
+    UpdateModulePlayer();
+    return 0;
+}
+
+int c_MyApp::OnRender() {
+    Clear(0.0f, 0.0f, 0.0f);
+    DrawPlasma();
+    DrawLogoStrip();
+    DrawInfoText();
+    DrawScroller();
+    DrawBars();
+    return 0;
+}
+
+int c_MyApp::OnClose() {
+    StopModule();
+    StopModule();  // with no module left this only stops the player again
+    EndApplication();
+}
