@@ -1,0 +1,85 @@
+// An X server of the test's own: every test process that opens windows
+// starts a private Xvfb (1024 x 768, 24 bits) and points DISPLAY at it, so
+// that synthetic input never lands in another test's window. Also small
+// helpers to run the X tools (xdotool, xdpyinfo, python3-xlib).
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace xsession {
+
+inline pid_t& ServerPid() {
+    static pid_t pid = 0;
+    return pid;
+}
+
+inline void StopServer() {
+    if (ServerPid() > 0) {
+        kill(ServerPid(), SIGTERM);
+        waitpid(ServerPid(), nullptr, 0);
+        ServerPid() = 0;
+    }
+}
+
+// Starts Xvfb and waits until it reports its display number. False if it
+// could not be started.
+inline bool StartServer() {
+    if (ServerPid() > 0) return true;
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+               static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    if (pid < 0) return false;
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) return false;
+    ServerPid() = pid;
+    setenv("DISPLAY", (":" + number).c_str(), 1);
+    std::atexit(StopServer);
+    return true;
+}
+
+// Runs a shell command and returns its standard output.
+inline std::string Capture(const std::string& command) {
+    std::string out;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char buffer[256];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
+    pclose(pipe);
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return out;
+}
+
+inline int Run(const std::string& command) { return std::system(command.c_str()); }
+
+// Asks the window to close the way a window manager's close button does:
+// a WM_PROTOCOLS client message carrying WM_DELETE_WINDOW.
+inline int SendDeleteWindow(const std::string& windowId) {
+    return Run(
+        "/usr/bin/python3 -c \"\n"
+        "from Xlib import display, X, protocol\n"
+        "d = display.Display()\n"
+        "w = d.create_resource_object('window', " + windowId + ")\n"
+        "ev = protocol.event.ClientMessage(window=w, client_type=d.intern_atom('WM_PROTOCOLS'),\n"
+        "    data=(32, [d.intern_atom('WM_DELETE_WINDOW'), X.CurrentTime, 0, 0, 0]))\n"
+        "w.send_event(ev)\n"
+        "d.flush()\n\"");
+}
+
+}  // namespace xsession
