@@ -183,21 +183,23 @@ int SetFont(c_Font* font) {
 namespace {
 
 // Draws the glyphs of one line with the pen starting at penX. Characters
-// without a glyph, and glyphs whose page is missing, are skipped without
-// moving the pen.
+// without a glyph are skipped and do not move the pen. A glyph whose page is
+// missing (failed to load, or an index outside the pages) is not drawn but
+// still advances, so the line keeps the width TextWidth gave it.
 void DrawGlyphs(c_Font* font, const String& text, int penX, int top) {
     const int pageTotal = font->pages.Length();
     for (int i = 0; i < text.Length(); ++i) {
         c_Glyph* g = font->glyphs->Get(text[i]);
         if (!g) continue;
         c_Image* page = g->page >= 0 && g->page < pageTotal ? font->pages[g->page] : nullptr;
-        if (!page || page->frames.Length() == 0) continue;
-        c_Frame* f = page->frames[0];
-        float px = static_cast<float>(penX + g->xoffset);
-        float py = static_cast<float>(top + g->yoffset);
-        ValidateMatrixIfDirty();
-        renderDevice->DrawSurfaceRect(page->surface, px - page->tx, py - page->ty, g->x + f->x, g->y + f->y,
-                                      g->width, g->height);
+        if (page && page->frames.Length() > 0) {
+            c_Frame* f = page->frames[0];
+            float px = static_cast<float>(penX + g->xoffset);
+            float py = static_cast<float>(top + g->yoffset);
+            ValidateMatrixIfDirty();
+            renderDevice->DrawSurfaceRect(page->surface, px - page->tx, py - page->ty, g->x + f->x, g->y + f->y,
+                                          g->width, g->height);
+        }
         penX += g->xadvance;
     }
 }
