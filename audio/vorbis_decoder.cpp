@@ -1,5 +1,6 @@
 // The Ogg Vorbis decoder: the whole stream decoded to interleaved 16-bit
 // samples through stb_vorbis, into one buffer that grows by doubling.
+#include <climits>
 #include <cstdlib>
 
 #define STB_VORBIS_HEADER_ONLY
@@ -23,6 +24,10 @@ short* DecodeAll(stb_vorbis* vorbis, int channels, int& frames) {
         frames += n;
         used += n * channels;
         if (headroom + used > room) {
+            if (room > INT_MAX / 2) {  // past what the int sizes can describe
+                std::free(samples);
+                return nullptr;
+            }
             room *= 2;
             auto* grown = static_cast<short*>(std::realloc(samples, sizeof(short) * room));
             if (!grown) std::free(samples);
