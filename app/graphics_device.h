@@ -42,8 +42,8 @@ void InitDisplayModes();
 // The frame bracket. The device's BeginRender answers how much the
 // framework prepares: 0 nothing (OnRender runs bare), 2 everything but
 // OnRender, anything else all of it. The device's EndRender always runs.
-template <class OnRender>
-void RenderBracket(gxtkGraphics* device, OnRender onRender) {
+template <class Device, class OnRender>
+void RenderBracket(Device* device, OnRender onRender) {
     int mode = device->BeginRender();
     if (mode != 0) {
         BeginRender();
