@@ -1,0 +1,49 @@
+// The arranger: turns the score into cells, one part per channel, on a
+// single timeline of rows that runs through the whole song.
+#pragma once
+
+#include <vector>
+
+#include "notation.h"
+#include "score.h"
+#include "xm_format.h"
+
+namespace moonlit::music {
+
+enum Channel : int {
+    kLeadChannel = 0,
+    kEchoChannel = 1,
+    kArpChannel = 2,
+    kBassChannel = 3,
+    kKickChannel = 4,
+    kSnareChannel = 5,
+    kHatChannel = 6,
+    kUpperChannel = 7,
+    kChannelCount = 8,
+};
+
+class Timeline {
+public:
+    Timeline(int rows, int channels) : rows_(rows), channels_(channels), cells_(std::size_t(rows) * channels) {}
+    int Rows() const { return rows_; }
+    int Channels() const { return channels_; }
+    xm::Cell& At(int row, int channel) { return cells_[std::size_t(row) * channels_ + channel]; }
+    const xm::Cell& At(int row, int channel) const { return cells_[std::size_t(row) * channels_ + channel]; }
+
+private:
+    int rows_;
+    int channels_;
+    std::vector<xm::Cell> cells_;
+};
+
+// Each part writes its channel for the whole score.
+void WriteLead(const Score& score, Timeline& t);
+// The lead played again three rows later, softer, on the square: the echo
+// trick of chip music, which had no reverb to spare.
+void WriteEcho(Timeline& t);
+void WriteArpeggios(const Score& score, Timeline& t);
+void WriteBass(const Score& score, Timeline& t);
+void WriteDrums(const Score& score, Timeline& t);
+void WriteUpper(const Score& score, Timeline& t);
+
+}  // namespace moonlit::music
