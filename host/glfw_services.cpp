@@ -82,7 +82,8 @@ unsigned char* RtGlfwGame::LoadAudioData(const String& path, int* length, int* c
     if (!file) return nullptr;
     unsigned char* samples = audio_decoder(file, path, length, channels, bytesPerSample, rate);
     std::fclose(file);
-    if (samples) gc_add_external_bytes(*length);
+    // The decoded block's bytes, not its frame count.
+    if (samples) gc_add_external_bytes(*length * *channels * *bytesPerSample);
     return samples;
 }
 

@@ -148,6 +148,26 @@ TEST_F(SampleDevice, BuffersGetTheFormatOfTheDecodedData) {
     EXPECT_EQ(audio->PlaySample(deep, 4, 0), 0);
 }
 
+TEST_F(SampleDevice, TheHostDecodesAndCountsTheDecodedBytes) {
+    std::filesystem::copy_file(*files / "cd.wav", *files / "CD.WAV",
+                               std::filesystem::copy_options::overwrite_existing);
+    for (const char* name : {"cd.wav", "CD.WAV", "tune.ogg"}) {
+        int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
+        int before = gc_read_counters().external_bytes;
+        unsigned char* data =
+            CurrentGame()->LoadAudioData(String((*files / name).c_str()), &length, &channels, &bytesPerSample, &rate);
+        ASSERT_NE(data, nullptr) << name;
+        EXPECT_EQ(gc_read_counters().external_bytes - before, length * channels * bytesPerSample) << name;
+        std::free(data);
+    }
+    int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
+    int before = gc_read_counters().external_bytes;
+    EXPECT_EQ(CurrentGame()->LoadAudioData(String((*files / "missing.wav").c_str()), &length, &channels,
+                                           &bytesPerSample, &rate),
+              nullptr);
+    EXPECT_EQ(gc_read_counters().external_bytes, before);
+}
+
 TEST_F(SampleDevice, UnloadableFilesGiveNoSampleAndNoMusic) {
     EXPECT_EQ(Load("missing.wav"), nullptr);
     EXPECT_EQ(audio->LoadSample(String("vantorix:nowhere/blip.wav")), nullptr);
