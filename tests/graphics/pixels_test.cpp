@@ -156,6 +156,21 @@ TEST_F(Pixels, RgbGreyAndGreyAlphaImages) {
     EXPECT_EQ(Rgb(1, 2), 0x101010u);
 }
 
+TEST_F(Pixels, ImagesDrawAgainAfterTheWindowIsReopened) {
+    c_Image* image = LoadImage(String(Png("re.png", 2, 1, 2, {200, 10, 20, 30, 40, 250}).c_str()), 0);
+    ASSERT_NE(image, nullptr);
+    Frame([&] { DrawImageRect(image, 5, 5, 0, 0, 2, 1, 0); });
+    int first = image->surface->seq;
+    CurrentGlfwGame()->OpenWindow(640, 480, kWindowDecorated);  // a new GL context
+    Frame([&] {
+        Clear(0, 0, 0);
+        DrawImageRect(image, 5, 5, 0, 0, 2, 1, 0);
+    });
+    EXPECT_NE(image->surface->seq, first);
+    EXPECT_EQ(Rgb(5, 5), 0xC80A14u);
+    EXPECT_EQ(Rgb(6, 5), 0x1E28FAu);
+}
+
 TEST_F(Pixels, WrittenPixelsReachTheTexture) {
     gxtkSurface* s = device->CreateSurface(4, 4);
     Array<int> px(16);
