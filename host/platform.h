@@ -32,3 +32,7 @@ void PlatformSleepMillis(int millis);
 
 // The local calendar time of `when`, by the thread-safe call of the system.
 bool PlatformLocalTime(std::time_t when, std::tm* out);
+
+// True when the stream is an interactive terminal (a progress line can then
+// be redrawn in place).
+bool PlatformIsTerminal(std::FILE* stream);

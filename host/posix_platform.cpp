@@ -107,3 +107,5 @@ void PlatformSleepMillis(int millis) {
 }
 
 bool PlatformLocalTime(std::time_t when, std::tm* out) { return localtime_r(&when, out) != nullptr; }
+
+bool PlatformIsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }

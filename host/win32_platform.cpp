@@ -6,6 +6,7 @@
 
 #include <windows.h>
 #include <shellapi.h>
+#include <io.h>
 
 #include <cstdio>
 #include <ctime>
@@ -74,3 +75,5 @@ void PlatformSleepMillis(int millis) {
 }
 
 bool PlatformLocalTime(std::time_t when, std::tm* out) { return localtime_s(out, &when) == 0; }
+
+bool PlatformIsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
