@@ -1,5 +1,13 @@
 # Every system library the project uses is found here, in one place, from
 # Debian's packages. Subsystems link the imported targets below.
+
+# The Windows cross-build defines the same targets from its own folder of
+# prebuilt libraries (scripts/build-windows-deps).
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+  return()
+endif()
+
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
