@@ -9,6 +9,15 @@
 
 #include <GL/gl.h>
 
+// Windows' own GL header stops at OpenGL 1.1; every driver there takes
+// these two 1.2 values all the same.
+#ifndef GL_BGRA
+#define GL_BGRA 0x80E1
+#endif
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+
 struct GlFunctions {
     void (*Viewport)(GLint x, GLint y, GLsizei w, GLsizei h);
     void (*MatrixMode)(GLenum mode);
