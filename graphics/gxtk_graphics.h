@@ -101,10 +101,10 @@ private:
         }
         v->colour = color;
     }
-    void PutTextured(gxtkVertex* v, float x, float y, float u, float w) const {
-        Put(v, x, y);
-        v->u = u;
-        v->v = w;
+    void PutTextured(gxtkVertex* out, float x, float y, float u, float v) const {
+        Put(out, x, y);
+        out->u = u;
+        out->v = v;
     }
     int OvalSegments(float rx, float ry) const;
 };
