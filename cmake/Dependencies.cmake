@@ -24,4 +24,6 @@ if(MOONLIT_TESTS OR MOONLIT_BENCH)
 endif()
 if(MOONLIT_BENCH)
   find_package(benchmark REQUIRED)
+  # The frame benchmark compares the demo with SDL2's renderer.
+  pkg_check_modules(SDL2 REQUIRED IMPORTED_TARGET sdl2)
 endif()

@@ -1,0 +1,147 @@
+// The show's frame written plainly, without the framework: the same counters,
+// the same float arithmetic and the same rectangles, colours and glyph quads
+// as the demo, handed to a sink. The floor benchmark writes them into a
+// vertex buffer; the SDL2 and immediate-mode contenders draw them; a test
+// checks that the demo, through the framework, draws exactly these.
+//
+// A sink provides
+//     void Clear();
+//     void Rect(float x, float y, float w, float h, uint32_t colour);
+//     void Glyph(float x, float y, int srcX, int srcY, int w, int h, uint32_t colour);
+// where colour is the packed vertex colour (bytes R, G, B, A in memory) and
+// the glyph's source rectangle is in texels of the font image.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+namespace scene {
+
+constexpr int kWidth = 640;
+constexpr int kHeight = 480;
+
+// The font image fonti.png: one strip of 91 cells from code 32.
+constexpr int kFirstChar = 32;
+constexpr int kCharCount = 91;
+
+// Sine and cosine in degrees in the show's precision: the float angle times
+// the float pi/180, the function in double, the result rounded to float.
+inline float DegSin(float degrees) {
+    return static_cast<float>(std::sin(static_cast<double>(degrees * 0.0174532924f)));
+}
+inline float DegCos(float degrees) {
+    return static_cast<float>(std::cos(static_cast<double>(degrees * 0.0174532924f)));
+}
+
+// Premultiplied packing of a colour at alpha 1, out-of-range terms spilling
+// into the neighbouring bytes as the renderer packs them.
+uint32_t Pack(float r, float g, float b);
+
+struct Text {
+    std::u16string info[9];
+    int infoY[9];     // shadow rows; the text stands 2 pixels up and left
+    std::u16string scroll;
+    std::string logo;  // 236 characters of '0' and '1'
+    int cellWidth;     // of the font image's cells
+    int cellHeight;
+};
+
+// The show's words and logo (those of the demo) and the font's cell size.
+Text ShowText(int fontImageWidth, int fontImageHeight);
+
+struct State {
+    float plasmaPhase = 0, plasmaScale = 0;
+    float logoPhase = 0, logoRowOffset = 0;
+    float scrollWave = 0;
+    int scrollX = 640;
+    float scrollBaseY = 400;
+    uint32_t colour = 0;  // the colour in force, carried between cells
+};
+
+// One update: the scroller moves 4 pixels left and wraps.
+void Update(State& s, const Text& t);
+
+// Draws character c with the pen at x; returns the pen after it. Characters
+// outside the font are skipped and do not move the pen.
+template <class Sink>
+int DrawChar(Sink& sink, const Text& t, char16_t c, int x, int y, uint32_t colour) {
+    int i = static_cast<int>(c) - kFirstChar;
+    if (i < 0 || i >= kCharCount) return x;
+    sink.Glyph(static_cast<float>(x), static_cast<float>(y), i * t.cellWidth, 0, t.cellWidth, t.cellHeight, colour);
+    return x + t.cellWidth;
+}
+
+template <class Sink>
+void DrawText(Sink& sink, const Text& t, const std::u16string& text, int x, int y, uint32_t colour) {
+    for (char16_t c : text) x = DrawChar(sink, t, c, x, y, colour);
+}
+
+template <class Sink>
+void DrawPlasma(Sink& sink, State& s) {
+    for (int y = 0; y <= 480; y += 8) {
+        s.plasmaPhase = s.plasmaPhase + 0.001f;
+        s.plasmaScale = DegSin(s.plasmaPhase) + DegSin(s.plasmaPhase);
+        for (int x = 0; x <= 640; x += 8) {
+            float v = 0.5f * DegCos(240.0f - s.plasmaScale * static_cast<float>(x)) +
+                      DegSin(320.0f - s.plasmaScale * static_cast<float>(y));
+            // The last band that holds wins; v == 0 keeps the colour.
+            if (v > 0.0f) s.colour = Pack(8, 16, 10);
+            if (v > 0.3f) s.colour = Pack(16, 32, 24);
+            if (v > 0.6f) s.colour = Pack(32, 64, 48);
+            if (v > 0.9f) s.colour = Pack(64, 128, 98);
+            if (v < 0.0f) s.colour = Pack(128, 255, 196);
+            if (v < -0.3f) s.colour = Pack(112, 223, 148);
+            if (v < -0.6f) s.colour = Pack(96, 195, 128);
+            if (v < -0.9f) s.colour = Pack(64, 128, 98);
+            sink.Rect(static_cast<float>(x), static_cast<float>(y), 8, 8, s.colour);
+        }
+        if (s.plasmaPhase > 360.0f) s.plasmaPhase = 0.0f;
+    }
+}
+
+template <class Sink>
+void DrawLogo(Sink& sink, State& s, const Text& t) {
+    const int offset = static_cast<int>(s.logoRowOffset);
+    for (int k = 0; k <= 480; k += 4) {
+        s.logoPhase = s.logoPhase + 0.028f;
+        const float p = s.logoPhase, fk = static_cast<float>(k), q = static_cast<float>(k / 32);
+        for (int j = 1; j <= 29; j += 4) {
+            float sinP = DegSin(p), cosK = DegCos(fk), bend = 32.0f * DegSin(fk - p);
+            float twoJ = static_cast<float>(2 * j), shade = DegSin(twoJ);
+            float lean = q * sinP;
+            sink.Rect((((cosK + 32.0f) + bend) + lean) + twoJ, fk, 8, 8,
+                      Pack(sinP / 1.5f, sinP / 1.5f, (128.0f * shade + 64.0f) / 1.5f));
+            size_t index = static_cast<size_t>(j / 8 + 4 * (k / 8) + 4 * offset);
+            bool lit = index < t.logo.size() && t.logo[index] == '1';
+            uint32_t front = lit ? Pack(256.0f * shade, sinP, 128.0f * shade + 128.0f)
+                                 : Pack(16.0f + sinP, 32.0f + sinP, 128.0f * shade + 32.0f);
+            sink.Rect(twoJ + (lean + (cosK + bend)), static_cast<float>(k - 16), 8, 8, front);
+        }
+        if (s.logoPhase > 360.0f) s.logoPhase = 0.0f;
+    }
+    s.logoRowOffset = s.logoRowOffset + 1.0f;
+    if (s.logoRowOffset == 8.0f) s.logoRowOffset = 0.0f;
+}
+
+template <class Sink>
+void DrawFrame(Sink& sink, State& s, const Text& t) {
+    sink.Clear();
+    s.colour = Pack(255, 255, 255);
+    DrawPlasma(sink, s);
+    DrawLogo(sink, s, t);
+    for (int i = 0; i < 9; ++i) DrawText(sink, t, t.info[i], 18, t.infoY[i], Pack(128, 128, 128));
+    for (int i = 0; i < 9; ++i) DrawText(sink, t, t.info[i], 16, t.infoY[i] - 2, Pack(255, 255, 255));
+    const int n = static_cast<int>(t.scroll.size());
+    for (int i = 0; i <= n; ++i) {
+        int x = static_cast<int>(static_cast<float>(s.scrollX + 18 * i) + s.scrollWave);
+        int y = static_cast<int>(s.scrollBaseY + (s.scrollWave + s.scrollWave));
+        if (i < n) DrawChar(sink, t, t.scroll[static_cast<size_t>(i)], x, y, Pack(255, 255, 255));
+        s.scrollWave = 8.0f * DegSin(static_cast<float>(s.scrollX + 40 * i));
+    }
+    s.colour = Pack(0, 0, 0);
+    sink.Rect(0, 0, 640, 32, s.colour);
+    sink.Rect(0, 448, 640, 32, s.colour);
+}
+
+}  // namespace scene
