@@ -80,6 +80,28 @@ String StackTrace() {
     return String();
 }
 
+DebuggerAction DebuggerLine(char* line) {
+    char* newline = std::strchr(line, '\n');
+    if (!newline) return DebuggerAction::kFail;
+    *newline = 0;
+    switch (line[0]) {
+        case '?':
+            return DebuggerAction::kNextLine;
+        case '@':
+            answer_address(line + 1);
+            return DebuggerAction::kNextLine;
+        case 'e':
+        case 'l':
+        case 'r':
+        case 's':
+            return DebuggerAction::kResume;
+        case 'q':
+            return DebuggerAction::kQuit;
+        default:
+            return DebuggerAction::kUnknown;
+    }
+}
+
 void DebugStop() {
     std::fprintf(stderr, "{{~~%s~~}}\n", debug_info ? debug_info : "");
     std::fflush(stderr);
@@ -87,23 +109,16 @@ void DebugStop() {
     char line[256];
     for (;;) {
         if (!std::fgets(line, sizeof line, stdin)) std::exit(-1);
-        char* newline = std::strchr(line, '\n');
-        if (!newline) std::exit(-1);
-        *newline = 0;
-        switch (line[0]) {
-            case '?':
+        switch (DebuggerLine(line)) {
+            case DebuggerAction::kNextLine:
                 continue;
-            case '@':
-                answer_address(line + 1);
-                continue;
-            case 'e':
-            case 'l':
-            case 'r':
-            case 's':
+            case DebuggerAction::kResume:
                 return;
-            case 'q':
+            case DebuggerAction::kQuit:
                 std::exit(0);
-            default:
+            case DebuggerAction::kFail:
+                std::exit(-1);
+            case DebuggerAction::kUnknown:
                 std::fprintf(stdout, "????? %s ?????", line);
                 std::fflush(stdout);
                 std::exit(-1);

@@ -22,6 +22,19 @@ void Print(const String& text);
 void DebugLog(const String& text);
 String StackTrace();
 void DebugStop();
+
+// What the debugger prompt does after one line.
+enum class DebuggerAction {
+    kNextLine,  // read the next line
+    kResume,    // return to the caller of the prompt
+    kQuit,      // end the process with status 0
+    kFail,      // the line had no newline: end with status -1
+    kUnknown,   // echo the line as an unknown command, end with status -1
+};
+// Acts on one line as read from standard input (at most 255 characters,
+// normally ending in its newline): removes the newline, answers '@' queries
+// on standard error and says what the prompt does next. Never exits.
+DebuggerAction DebuggerLine(char* line);
 void SignalHandler(int signal);
 // Installs SignalHandler for SIGSEGV, SIGILL and SIGFPE.
 void InstallSignalHandlers();

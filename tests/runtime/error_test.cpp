@@ -2,6 +2,10 @@
 // streams and exit statuses.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
+#include "runtime/error.h"
 #include "support/child_process.h"
 
 namespace {
@@ -100,3 +104,27 @@ TEST(Prompt, AtUnknownAddressIsNeverDereferenced) {
 }
 
 }  // namespace
+
+// The prompt's line handler on its own: it never ends the process, so every
+// command can be seen in this one.
+TEST(Prompt, LineHandlerActsOnTheFirstCharacter) {
+    struct Case {
+        const char* line;
+        DebuggerAction action;
+    } cases[] = {
+        {"?anything\n", DebuggerAction::kNextLine}, {"@0\n", DebuggerAction::kNextLine},
+        {"@zz\n", DebuggerAction::kNextLine},       {"e\n", DebuggerAction::kResume},
+        {"l\n", DebuggerAction::kResume},           {"r\n", DebuggerAction::kResume},
+        {"step\n", DebuggerAction::kResume},        {"q\n", DebuggerAction::kQuit},
+        {"x\n", DebuggerAction::kUnknown},          {"\n", DebuggerAction::kUnknown},
+        {"q", DebuggerAction::kFail},               {"", DebuggerAction::kFail},
+    };
+    for (const Case& c : cases) {
+        char line[256];
+        std::snprintf(line, sizeof line, "%s", c.line);
+        EXPECT_EQ(DebuggerLine(line), c.action) << c.line;
+        if (c.action != DebuggerAction::kFail) {
+            EXPECT_EQ(std::strchr(line, '\n'), nullptr) << c.line;
+        }
+    }
+}
