@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/glfw_game.h"
+#include "host/image_file_check.h"
 #include "host/platform.h"
 
 namespace {
@@ -68,6 +69,10 @@ String RtGlfwGame::ResolvePath(const String& path) {
 unsigned char* RtGlfwGame::LoadImageData(const String& path, int* w, int* h, int* components) {
     std::FILE* file = OpenFile(path, "rb");
     if (!file) return nullptr;
+    if (!ImageFileIsSafeToDecode(file)) {
+        std::fclose(file);
+        return nullptr;
+    }
     unsigned char* pixels = stbi_load_from_file(file, w, h, components, 0);
     std::fclose(file);
     if (!pixels) return nullptr;
