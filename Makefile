@@ -2,10 +2,12 @@
 #   make run   builds the demo and runs it
 #   make test  installs what is missing, builds and runs every test
 # Also: make bench, make sanitize (the test suite under address and
-# undefined-behaviour sanitizers), make clean.
+# undefined-behaviour sanitizers), make fuzz (the libFuzzer targets, with
+# clang, in build-fuzz/), make clean.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 # Tests drive real windows: without a display they get their own X server.
@@ -13,7 +15,7 @@ XRUN = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 # Audio in tests plays into nothing on machines without a sound card.
 TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 
-.PHONY: all build run test bench sanitize deps clean
+.PHONY: all build run test bench sanitize fuzz deps clean
 
 all: build
 
@@ -44,5 +46,10 @@ sanitize: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
 
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_FUZZ=ON \
+	  -DMOONLIT_TESTS=OFF -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
