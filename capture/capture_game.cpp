@@ -56,8 +56,7 @@ bool CaptureGame::Capture() {
     StartGame();
     int end = range_.startFrame + range_.frameCount;
     while (presented_ < end && !failed_ && !stopRequested_ && !CloseRequested()) {
-        if (!RenderAndPoll()) break;
-        if (presented_ >= end || failed_ || stopRequested_) break;
+        if (!RenderAndPoll() || failed_ || stopRequested_) break;
         if (UpdateDue()) RunUpdates();
     }
     return presented_ == end && !failed_;
