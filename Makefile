@@ -1,5 +1,5 @@
 # The two commands a newcomer needs:
-#   make run   builds the demo and runs it
+#   make run   builds the demo and runs it (records it when there is no display)
 #   make test  installs what is missing, builds and runs every test
 # Also: make bench, make sanitize (the test suite under address and
 # undefined-behaviour sanitizers), make fuzz (the libFuzzer targets, with
@@ -14,8 +14,11 @@ CMAKE_ARGS ?=
 XRUN = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 # Audio in tests plays into nothing on machines without a sound card.
 TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
+# The show recorded at a fixed frame rate (moonlit-capture --help).
+CAPTURE_OUT ?= out
+CAPTURE_RUN = $(XRUN) $(BUILD)/capture/moonlit-capture --out $(CAPTURE_OUT)
 
-.PHONY: all build run test bench sanitize fuzz deps clean
+.PHONY: all build run capture test bench sanitize fuzz deps clean
 
 all: build
 
@@ -29,11 +32,20 @@ build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: deps build
+ifeq ($(DISPLAY),)
+	@echo "No display here: recording the show instead (make capture)."
+	$(CAPTURE_RUN)
+else
 	@if [ -x $(BUILD)/demo/moonlit-harbor ]; then \
 	  cd $(BUILD)/demo && ./moonlit-harbor; \
 	else \
 	  echo "Built. The demo program is not part of the tree yet; nothing to run."; \
 	fi
+endif
+
+# out/moonlit-harbor.mp4 with ffmpeg; PNG frames and a WAVE in out/ without.
+capture: deps build
+	$(CAPTURE_RUN)
 
 test: deps build
 	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
