@@ -3,10 +3,13 @@
 #   make test  installs what is missing, builds and runs every test
 # Also: make bench, make sanitize (the test suite under address and
 # undefined-behaviour sanitizers), make fuzz (the libFuzzer targets, with
-# clang, in build-fuzz/), make clean.
+# clang, in build-fuzz/), make windows (the Windows program in out/windows),
+# make clean.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+WIN_BUILD  ?= build-windows
+WIN_OUT    ?= out/windows
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
@@ -18,7 +21,7 @@ TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 CAPTURE_OUT ?= out
 CAPTURE_RUN = $(XRUN) $(BUILD)/capture/moonlit-capture --out $(CAPTURE_OUT)
 
-.PHONY: all build run capture test bench sanitize fuzz deps clean
+.PHONY: all build run capture test bench sanitize windows fuzz deps clean
 
 all: build
 
@@ -62,6 +65,16 @@ fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_FUZZ=ON \
 	  -DMOONLIT_TESTS=OFF -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
+
+# The Windows program, cross-built with mingw-w64 and laid out in $(WIN_OUT)
+# with its DLLs and data, ready to zip. The libraries are built once from
+# Debian's sources into a cache outside the tree (see README, Windows).
+windows:
+	@deps=$$(scripts/build-windows-deps) && \
+	cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DMOONLIT_WINDEPS="$$(dirname "$$deps")" >/dev/null && \
+	cmake --build $(WIN_BUILD) -j $(JOBS) && \
+	scripts/package-windows $(WIN_BUILD) $(WIN_OUT) "$$deps"
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
