@@ -1,6 +1,7 @@
 # The two commands a newcomer needs:
 #   make run   builds the demo and runs it (records it when there is no display)
 #   make test  installs what is missing, builds and runs every test
+#              (the Windows build under Wine included)
 # Also: make bench, make sanitize (the test suite under address and
 # undefined-behaviour sanitizers), make fuzz (the libFuzzer targets, with
 # clang, in build-fuzz/), make windows (the Windows program in out/windows),
@@ -29,7 +30,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMOONLIT_WINDOWS_TEST=ON $(CMAKE_ARGS)
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -50,7 +51,8 @@ endif
 capture: deps build
 	$(CAPTURE_RUN)
 
-test: deps build
+# The tests include the Windows program under Wine, so the cross-build comes first.
+test: deps windows build
 	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
 
 bench: deps build
