@@ -85,7 +85,7 @@ void CaptureGame::Present() {
     }
     presented_ = frame + 1;
     virtualClock.frames = presented_;
-    if (progress_ && keep) progress_(presented_ - range_.startFrame);
+    if (progress_) progress_(presented_);
 }
 
 // The back buffer, before the swap, with GL's bottom-up rows turned over.

@@ -52,8 +52,9 @@ public:
 
     void SetFrameSink(FrameSink* sink) { video_ = sink; }
     void SetSoundSink(SoundSink* sink) { sound_ = sink; }
-    // Called after every presented frame with the count of kept frames.
-    void SetProgress(std::function<void(int kept)> progress) { progress_ = std::move(progress); }
+    // Called after every presented frame with the count of frames presented
+    // (those before the range included: they take their time too).
+    void SetProgress(std::function<void(int presented)> progress) { progress_ = std::move(progress); }
 
     // Opens the window, starts the game and runs passes until the range is
     // taken, a sink fails or the window is closed. True when every frame

@@ -60,7 +60,7 @@ bool Mux(const fs::path& out) {
 void TellHowToMux(const std::string& shown, const CaptureOptions& o) {
     std::printf("Frames: %s/frames/frame_NNNNNN.png (%d to %d), sound: %s/%s\n", shown.c_str(), o.startFrame,
                 o.startFrame + o.frames - 1, shown.c_str(), kWaveName);
-    std::printf("To make a video of them (Debian: apt-get install ffmpeg):\n"
+    std::printf("To make a video of them with ffmpeg (Debian's package ffmpeg):\n"
                 "  ffmpeg -framerate %d -start_number %d -i %s -i %s -c:v libx264 -pix_fmt yuv420p "
                 "-c:a aac %s\n",
                 o.fps, o.startFrame, ShellQuote(shown + "/frames/frame_%06d.png").c_str(),
@@ -98,7 +98,7 @@ int Record(int argc, char** argv, const CaptureOptions& o) {
     std::unique_ptr<FrameSink> frames =
         video ? MakeFfmpegSink((out / kStreamName).string(), o.fps) : MakePngSink((out / "frames").string());
     MusicRecorder music((out / kWaveName).string());
-    ProgressLine progress(stderr, o.frames, PlatformIsTerminal(stderr));
+    ProgressLine progress(stderr, o.startFrame + o.frames, PlatformIsTerminal(stderr));
     game->SetFrameSink(frames.get());
     game->SetSoundSink(&music);
     game->SetProgress([&progress](int done) { progress.Update(done); });
@@ -106,7 +106,7 @@ int Record(int argc, char** argv, const CaptureOptions& o) {
     bool complete = game->Capture();
     bool closed = game->CloseRequestedByUser();
     int kept = game->FramesPresented() > o.startFrame ? game->FramesPresented() - o.startFrame : 0;
-    progress.Finish(kept);
+    progress.Finish(game->FramesPresented());
     bool framesOk = frames->Finish();
     bool soundOk = music.Finish();
     delete game;
