@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "host/glfw_game.h"
+#include "host/platform.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ void OnGlfwError(int error, const char* description) {
 }  // namespace
 
 int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv)) {
+    PlatformKeepTerminationSignals();
     glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit()) {
         std::puts("glfwInit failed");

@@ -33,6 +33,12 @@ void PlatformSleepMillis(int millis);
 // The local calendar time of `when`, by the thread-safe call of the system.
 bool PlatformLocalTime(std::time_t when, std::tm* out);
 
+// Keeps the default handling of interrupt and termination signals: audio
+// back ends started later (the module player may open its output through a
+// media library that installs its own handlers) must not take them over, so
+// that Ctrl+C in a terminal and a plain kill still end the program.
+void PlatformKeepTerminationSignals();
+
 // True when the stream is an interactive terminal (a progress line can then
 // be redrawn in place).
 bool PlatformIsTerminal(std::FILE* stream);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -109,3 +110,8 @@ void PlatformSleepMillis(int millis) {
 bool PlatformLocalTime(std::time_t when, std::tm* out) { return localtime_r(&when, out) != nullptr; }
 
 bool PlatformIsTerminal(std::FILE* stream) { return isatty(fileno(stream)) == 1; }
+
+void PlatformKeepTerminationSignals() {
+    // Read by the media library when it starts; a value the user set wins.
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 0);
+}

@@ -77,3 +77,7 @@ void PlatformSleepMillis(int millis) {
 bool PlatformLocalTime(std::time_t when, std::tm* out) { return localtime_s(out, &when) == 0; }
 
 bool PlatformIsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+
+void PlatformKeepTerminationSignals() {
+    // The Windows audio back ends install no signal handlers.
+}

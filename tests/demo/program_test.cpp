@@ -136,6 +136,14 @@ TEST_F(Program, ShowsTheShowAndClosesOnRequest) {
     EXPECT_NE(log.find("Playing Low Tide Lanterns (8 chn)"), std::string::npos) << log;
 }
 
+TEST_F(Program, InterruptEndsItWhileTheMusicPlays) {
+    running_ = start(kProgram, kRunFolder);
+    ASSERT_FALSE(window_id().empty()) << read_whole_file(running_.log);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(running_.pid, SIGINT);
+    EXPECT_EQ(wait_for(running_.pid, 5.0), 128 + SIGINT);
+}
+
 TEST_F(Program, MissingModuleEndsWithTheLoadMessage) {
     std::string empty = temp_folder();  // no spartanic.xm in the working directory
     running_ = start(kProgram, empty);
