@@ -112,10 +112,10 @@ int gxtkGraphics::Clear(float red, float green, float blue) {
 // Out-of-range terms are not clamped: they spill into the neighbouring bytes,
 // and drawing code relies on exactly that (-1 red is opaque white).
 void gxtkGraphics::UpdateColor() {
-    uint32_t a = static_cast<uint32_t>(TruncToInt(255.0f * alpha));
-    uint32_t bb = static_cast<uint32_t>(TruncToInt(b * alpha));
-    uint32_t gg = static_cast<uint32_t>(TruncToInt(g * alpha));
-    uint32_t rr = static_cast<uint32_t>(TruncToInt(r * alpha));
+    uint32_t a = static_cast<uint32_t>(TruncFloatToInt(255.0f * alpha));
+    uint32_t bb = static_cast<uint32_t>(TruncFloatToInt(b * alpha));
+    uint32_t gg = static_cast<uint32_t>(TruncFloatToInt(g * alpha));
+    uint32_t rr = static_cast<uint32_t>(TruncFloatToInt(r * alpha));
     color = a << 24 | bb << 16 | gg << 8 | rr;
 }
 

@@ -260,6 +260,18 @@ TEST_F(Colour, OutOfRangeTermsSpillIntoNeighbouringBytes) {
     EXPECT_EQ(device->color, 0xFF000000u);
 }
 
+// Colour packing converts floats without widening them; it must agree with
+// the double conversion everywhere, the edges of the range included.
+TEST(ColourTerms, FastTruncationAgreesWithThePortableOne) {
+    const float values[] = {0.0f,        -0.0f,        0.99f,         -0.99f,        -1.0f,
+                            255.9f,      256.0f,       -255.5f,       2147483520.0f, -2147483648.0f,
+                            2147483648.0f, -2147483904.0f, 1e20f,     -1e20f,        std::nanf(""),
+                            HUGE_VALF,   -HUGE_VALF,   1e-40f,        -2147483520.0f};
+    for (float v : values) EXPECT_EQ(TruncFloatToInt(v), TruncToInt(v)) << v;
+    EXPECT_EQ(TruncFloatToInt(2147483648.0f), INT32_MIN);
+    EXPECT_EQ(TruncFloatToInt(-2.5f), -2);
+}
+
 using State = RecordingDevice;
 
 TEST_F(State, BeginRenderPointsTheArraysAtTheBatch) {
