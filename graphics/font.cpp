@@ -209,7 +209,9 @@ void DrawGlyphs(c_Font* font, const String& text, int penX, int top) {
 int DrawText(String text, int x, int y, float xalign, float yalign) {
     c_Font* font = context->font;
     if (!font) return 0;
-    float w = font->TextWidth(text);
+    // Left-aligned text needs no width: 0 times a width (a finite sum of
+    // advances) takes nothing off x. Most text is drawn this way.
+    float w = xalign == 0.0f ? 0.0f : font->TextWidth(text);
     int penX = TruncToInt(static_cast<float>(x) - xalign * w);
     int top = TruncToInt(static_cast<float>(y) - yalign * font->height);
     DrawGlyphs(font, text, penX, top);
