@@ -1,8 +1,6 @@
 // The demo's module state and its start-up values.
 #include "demo/demo_state.h"
 
-#include <cmath>
-
 #include "demo/demo_text.h"
 #include "graphics/font.h"
 #include "runtime/gc.h"
@@ -18,10 +16,6 @@ float logoPhase = 0.0f;
 float logoRowOffset = 0.0f;
 String logoPattern;
 
-namespace {
-constexpr float kRadiansPerDegree = 0.0174532924f;
-}
-
 void InitDemoGlobals() {
     demoFont = nullptr;
     scrollText = String();
@@ -34,14 +28,4 @@ void InitDemoGlobals() {
     logoRowOffset = 0.0f;
     logoPattern = LogoPattern();
     gc_add_root(+[]() -> gc_object* { return demoFont; });
-}
-
-float DegSin(float degrees) {
-    float radians = degrees * kRadiansPerDegree;
-    return static_cast<float>(std::sin(static_cast<double>(radians)));
-}
-
-float DegCos(float degrees) {
-    float radians = degrees * kRadiansPerDegree;
-    return static_cast<float>(std::cos(static_cast<double>(radians)));
 }

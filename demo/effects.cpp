@@ -11,28 +11,27 @@
 
 namespace {
 
-struct Band {
-    bool above;  // test v > limit, else v < limit
-    float limit;
-    float rgb[3];
+const float kBandColours[8][3] = {
+    {8, 16, 10},    {16, 32, 24},   {32, 64, 48},   {64, 128, 98},
+    {128, 255, 196}, {112, 223, 148}, {96, 195, 128}, {64, 128, 98},
 };
 
-// Every test that holds sets the colour, so the last one that holds wins.
-const Band kBands[] = {
-    {true, 0.0f, {8, 16, 10}},       {true, 0.3f, {16, 32, 24}},
-    {true, 0.6f, {32, 64, 48}},      {true, 0.9f, {64, 128, 98}},
-    {false, 0.0f, {128, 255, 196}},  {false, -0.3f, {112, 223, 148}},
-    {false, -0.6f, {96, 195, 128}},  {false, -0.9f, {64, 128, 98}},
-};
+// The band tests in their order are v > 0, > 0.3, > 0.6, > 0.9, < 0, < -0.3,
+// < -0.6, < -0.9, and every test that holds sets the colour, so the last one
+// that holds wins: the highest threshold passed on v's own side of 0. -1 when
+// none holds (v is 0 or NaN).
+int band_of(float v) {
+    if (v > 0.0f) return v > 0.9f ? 3 : v > 0.6f ? 2 : v > 0.3f ? 1 : 0;
+    if (v < 0.0f) return v < -0.9f ? 7 : v < -0.6f ? 6 : v < -0.3f ? 5 : 4;
+    return -1;
+}
 
 }  // namespace
 
 bool PlasmaBand(float v, float rgb[3]) {
-    const Band* chosen = nullptr;
-    for (const Band& band : kBands)
-        if (band.above ? v > band.limit : v < band.limit) chosen = &band;
-    if (!chosen) return false;
-    for (int i = 0; i < 3; ++i) rgb[i] = chosen->rgb[i];
+    int band = band_of(v);
+    if (band < 0) return false;
+    for (int i = 0; i < 3; ++i) rgb[i] = kBandColours[band][i];
     return true;
 }
 
@@ -59,10 +58,9 @@ void DrawPlasma() {
 
 namespace {
 
-bool logo_cell_lit(int index) {
-    static const String one("1");
-    return logoPattern.Slice(index, index + 1) == one;
-}
+// The one-character slice at index compared with "1": a slice past the end
+// is empty and unlit. Read in place, as the slice would hold that unit.
+bool logo_cell_lit(int index) { return index >= 0 && index < logoPattern.Length() && logoPattern[index] == '1'; }
 
 }  // namespace
 
