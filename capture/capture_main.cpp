@@ -109,8 +109,9 @@ int Record(int argc, char** argv, const CaptureOptions& o) {
     progress.Finish(game->FramesPresented());
     bool framesOk = frames->Finish();
     bool soundOk = music.Finish();
+    // GLFW stays up until the process ends: terminating it unloads the GL
+    // driver, whose own allocations would then count as leaks.
     delete game;
-    glfwTerminate();
 
     if (!music.Error().empty()) return Fail(music.Error());
     if (!framesOk) return Fail(video ? "ffmpeg could not encode the frames" : "cannot write the frames");
