@@ -57,9 +57,9 @@ bool Mux(const fs::path& out) {
     return ok;
 }
 
-void TellHowToMux(const std::string& shown, const CaptureOptions& o) {
+void TellHowToMux(const std::string& shown, const CaptureOptions& o, int kept) {
     std::printf("Frames: %s/frames/frame_NNNNNN.png (%d to %d), sound: %s/%s\n", shown.c_str(), o.startFrame,
-                o.startFrame + o.frames - 1, shown.c_str(), kWaveName);
+                o.startFrame + kept - 1, shown.c_str(), kWaveName);
     std::printf("To make a video of them with ffmpeg (Debian's package ffmpeg):\n"
                 "  ffmpeg -framerate %d -start_number %d -i %s -i %s -c:v libx264 -pix_fmt yuv420p "
                 "-c:a aac %s\n",
@@ -81,6 +81,45 @@ CaptureGame* StartShow(int argc, char** argv, const CaptureRange& range) {
     return game;
 }
 
+struct Outcome {
+    bool complete = false;  // every frame taken
+    bool closed = false;    // the window was closed on the way
+    int kept = 0;           // frames written
+    bool framesOk = false, soundOk = false;
+};
+
+// Runs the capture into the sinks and completes their files.
+Outcome RunCapture(CaptureGame* game, const CaptureOptions& o, FrameSink* frames, MusicRecorder* music) {
+    ProgressLine progress(stderr, o.startFrame + o.frames, PlatformIsTerminal(stderr));
+    game->SetFrameSink(frames);
+    game->SetSoundSink(music);
+    game->SetProgress([&progress](int done) { progress.Update(done); });
+    Outcome r;
+    r.complete = game->Capture();
+    r.closed = game->CloseRequestedByUser();
+    r.kept = game->FramesPresented() > o.startFrame ? game->FramesPresented() - o.startFrame : 0;
+    progress.Finish(game->FramesPresented());
+    r.framesOk = frames->Finish();
+    r.soundOk = music->Finish();
+    return r;
+}
+
+int Report(const Outcome& r, const CaptureOptions& o, const fs::path& out, bool video, const MusicRecorder& music) {
+    if (!music.Error().empty()) return Fail(music.Error());
+    if (!r.framesOk) return Fail(video ? "ffmpeg could not encode the frames" : "cannot write the frames");
+    if (!r.soundOk || (!r.complete && !r.closed)) return Fail("the capture did not complete");
+    if (r.kept == 0) return Fail("the window was closed before the first frame to keep");
+    if (r.kept < o.frames) std::printf("Stopped early: the window was closed after %d frames.\n", r.kept);
+    if (!video) {
+        TellHowToMux(o.outDir, o, r.kept);
+        return 0;
+    }
+    if (!Mux(out)) return Fail("ffmpeg could not join the frames and the sound");
+    std::printf("Video: %s/%s (%d frames at %d fps, %lld sample frames of sound)\n", o.outDir.c_str(), kVideoName,
+                r.kept, o.fps, static_cast<long long>(music.SampleFrames()));
+    return 0;
+}
+
 int Record(int argc, char** argv, const CaptureOptions& o) {
     fs::path out = fs::absolute(o.outDir);
     std::error_code ec;
@@ -98,34 +137,11 @@ int Record(int argc, char** argv, const CaptureOptions& o) {
     std::unique_ptr<FrameSink> frames =
         video ? MakeFfmpegSink((out / kStreamName).string(), o.fps) : MakePngSink((out / "frames").string());
     MusicRecorder music((out / kWaveName).string());
-    ProgressLine progress(stderr, o.startFrame + o.frames, PlatformIsTerminal(stderr));
-    game->SetFrameSink(frames.get());
-    game->SetSoundSink(&music);
-    game->SetProgress([&progress](int done) { progress.Update(done); });
-
-    bool complete = game->Capture();
-    bool closed = game->CloseRequestedByUser();
-    int kept = game->FramesPresented() > o.startFrame ? game->FramesPresented() - o.startFrame : 0;
-    progress.Finish(game->FramesPresented());
-    bool framesOk = frames->Finish();
-    bool soundOk = music.Finish();
+    Outcome r = RunCapture(game, o, frames.get(), &music);
     // GLFW stays up until the process ends: terminating it unloads the GL
     // driver, whose own allocations would then count as leaks.
     delete game;
-
-    if (!music.Error().empty()) return Fail(music.Error());
-    if (!framesOk) return Fail(video ? "ffmpeg could not encode the frames" : "cannot write the frames");
-    if (!soundOk || (!complete && !closed)) return Fail("the capture did not complete");
-    if (kept == 0) return Fail("the window was closed before the first frame to keep");
-    if (kept < o.frames) std::printf("Stopped early: the window was closed after %d frames.\n", kept);
-    if (video) {
-        if (!Mux(out)) return Fail("ffmpeg could not join the frames and the sound");
-        std::printf("Video: %s/%s (%d frames at %d fps, %lld sample frames of sound)\n", o.outDir.c_str(),
-                    kVideoName, kept, o.fps, static_cast<long long>(music.SampleFrames()));
-    } else {
-        TellHowToMux(o.outDir, o);
-    }
-    return 0;
+    return Report(r, o, out, video, music);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ std::string Probe(const std::string& file, const std::string& stream, const std:
     return r.out;
 }
 
-TEST(CaptureTool, HelpListsTheOptionsAndBadOptionsAreRefused) {
+TEST(CaptureTool, HelpListsTheOptionsAndBadOptionsAndNoDisplayAreRefused) {
     ChildResult help = run_child(std::string(CAPTURE_TOOL) + " --help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--fps", "--seconds", "--frames", "--start", "--out", "--png"})
@@ -35,6 +35,11 @@ TEST(CaptureTool, HelpListsTheOptionsAndBadOptionsAreRefused) {
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("moonlit-capture: "), std::string::npos) << bad << ": " << r.err;
     }
+
+    TempFolder t;
+    ChildResult headless = RunCapture(t / "out", "--frames 1", "DISPLAY=");
+    EXPECT_EQ(headless.status, 1);
+    EXPECT_NE(headless.err.find("no display"), std::string::npos) << headless.err;
 }
 
 TEST(CaptureTool, TwoCapturesOfTheSameFramesAreByteIdentical) {
