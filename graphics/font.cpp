@@ -87,6 +87,7 @@ struct DescriptionReader {
     int pageCount = 0;
     int nextPage = 0;
     int lineHeight = 0;
+    int lineCount = 0;
     c_IntMap* glyphs;
 
     void Common(const String& line) {
@@ -96,8 +97,11 @@ struct DescriptionReader {
             if (piece.StartsWith(String("lineHeight="))) lineHeight = ValueOf(piece);
             if (piece.StartsWith(String("pages="))) {
                 // A negative count would size nothing; it means no pages.
+                // Every page needs a line of its own, so a count beyond the
+                // description's lines is cut there rather than sized blindly.
                 pageCount = ValueOf(piece);
                 if (pageCount < 0) pageCount = 0;
+                if (pageCount > lineCount) pageCount = lineCount;
                 pages = Array<c_Image*>(pageCount);
             }
         }
@@ -164,6 +168,7 @@ c_Font* LoadFont(String path, int flags) {
     String text;
     if (path.Find(String(".txt")) > 0 || path.Find(String(".fnt")) > 0) text = HostLoadText(FixDataPath(path));
     Array<String> lines = SplitLines(text);
+    reader.lineCount = lines.Length();
     for (int i = 0; i < lines.Length(); ++i) reader.Line(lines[i].Trim());
     return gc_new<c_Font>()->Init(reader.pages, reader.pageCount, reader.glyphs, -1,
                                   static_cast<float>(reader.lineHeight));
