@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #define STB_VORBIS_HEADER_ONLY
@@ -50,9 +51,10 @@ short* DecodeAll(stb_vorbis* vorbis, int channels, int& frames) {
 }
 
 // Set-up of a normal stream takes a few hundred kilobytes; a larger arena
-// is tried only when the decoder ran out of room.
+// is tried only when the decoder ran out of room. The arena is not cleared:
+// the decoder writes before it reads, and frees nothing in it.
 constexpr int kFirstArenaBytes = 256 * 1024;
-constexpr int kLastArenaBytes = 64 * 1024 * 1024;
+constexpr int kLastArenaBytes = 16 * 1024 * 1024;
 
 // The second packet of the stream (the comment header), put together from
 // the Ogg pages at the start of the file; empty when the pages end first.
@@ -95,11 +97,11 @@ bool CommentCountFits(std::FILE* file) {
     return count <= 0 || static_cast<uint64_t>(count) <= (packet.size() - at - 4) / 4;
 }
 
-stb_vorbis* OpenInArena(std::FILE* file, std::vector<char>& arena) {
+stb_vorbis* OpenInArena(std::FILE* file, std::unique_ptr<char[]>& arena) {
     long start = std::ftell(file);
     for (int size = kFirstArenaBytes; size <= kLastArenaBytes; size *= 4) {
-        arena.assign(static_cast<size_t>(size), 0);
-        stb_vorbis_alloc alloc = {arena.data(), size};
+        arena.reset(new char[static_cast<size_t>(size)]);
+        stb_vorbis_alloc alloc = {arena.get(), size};
         int error = 0;
         stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, &alloc);
         if (vorbis || error != VORBIS_outofmem || start < 0) return vorbis;
@@ -113,7 +115,7 @@ stb_vorbis* OpenInArena(std::FILE* file, std::vector<char>& arena) {
 unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* bytesPerSample,
                             int* rate) {
     if (!CommentCountFits(file)) return nullptr;
-    std::vector<char> arena;
+    std::unique_ptr<char[]> arena;
     stb_vorbis* vorbis = OpenInArena(file, arena);
     if (!vorbis) return nullptr;
     stb_vorbis_info info = stb_vorbis_get_info(vorbis);
