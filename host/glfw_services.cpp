@@ -76,6 +76,11 @@ unsigned char* RtGlfwGame::LoadImageData(const String& path, int* w, int* h, int
     unsigned char* pixels = stbi_load_from_file(file, w, h, components, 0);
     std::fclose(file);
     if (!pixels) return nullptr;
+    // stb_image accepts a BMP of height 0; an image without pixels is no image.
+    if (*w <= 0 || *h <= 0) {
+        stbi_image_free(pixels);
+        return nullptr;
+    }
     gc_add_external_bytes(*w * *h * *components);
     return pixels;
 }

@@ -64,6 +64,13 @@ TEST(ImageFileCheck, JpegHuffmanTablesOfMoreThan256CodesAreRefused) {
     }
 }
 
+// stb_image decodes this BMP as 4 x 0 pixels; the host calls that no image.
+TEST(ImageFileCheck, AnImageWithoutPixelsIsNoImage) {
+    RtGlfwGame host;
+    int w = 0, h = 0, c = 0;
+    EXPECT_EQ(host.LoadImageData(String((kCorpus + "bmp_zero_height.bmp").c_str()), &w, &h, &c), nullptr);
+}
+
 TEST(ImageFileCheck, SizeLimitsHoldBeforeAnyPixelIsDecoded) {
     EXPECT_FALSE(SafeToDecode("gif_huge_screen.gif"));  // 94 bytes asking for 18176 x 18759
     struct Case {
