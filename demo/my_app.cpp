@@ -1,6 +1,8 @@
 // The demo application's four operations.
 #include "demo/my_app.h"
 
+#include <cstdio>
+
 #include "audio/module_music.h"
 #include "demo/demo_state.h"
 #include "demo/demo_text.h"
@@ -12,6 +14,10 @@ int c_MyApp::OnCreate() {
     SetUpdateRate(50);
     gc_assign(demoFont, LoadFont(String("fonti.png"), 32, 91, false));
     SetFont(demoFont);  // null falls back to the default font
+    // Without the default font either the show runs without its text; the
+    // user should know why.
+    if (!context->font)
+        std::fprintf(stderr, "No font could be loaded (data/fonti.png, data/kova_font.png): the text is left out\n");
     scrollText = ScrollText();
     scrollX = 640;
     scrollBaseY = 400.0f;
