@@ -1,19 +1,13 @@
 // The Ogg Vorbis decoder: the whole stream decoded to interleaved 16-bit
 // samples through stb_vorbis, into one buffer that grows by doubling.
 //
-// stb_vorbis leaks parts of its set-up when a stream turns out malformed
-// half-way through opening. It is therefore given an arena of our own to
-// allocate from (it then never calls malloc), and the arena goes away with
-// the decoder whatever the stream held.
-//
-// It also dereferences its list of comments while tearing down after a
-// failed allocation of that very list, so a comment count larger than the
-// comment header could hold is refused before it gets that far.
+// stb_vorbis sizes its copies of the comment header by the lengths written
+// in the file, so the comment header is checked against its own size first
+// (CommentHeaderFits).
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #define STB_VORBIS_HEADER_ONLY
@@ -50,12 +44,6 @@ short* DecodeAll(stb_vorbis* vorbis, int channels, int& frames) {
     return samples;
 }
 
-// Set-up of a normal stream takes a few hundred kilobytes; a larger arena
-// is tried only when the decoder ran out of room. The arena is not cleared:
-// the decoder writes before it reads, and frees nothing in it.
-constexpr int kFirstArenaBytes = 256 * 1024;
-constexpr int kLastArenaBytes = 16 * 1024 * 1024;
-
 // The second packet of the stream (the comment header), put together from
 // the Ogg pages at the start of the file; empty when the pages end first.
 std::vector<unsigned char> CommentPacket(std::FILE* file) {
@@ -83,40 +71,42 @@ uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
-// Every comment takes at least its four length bytes, so a count beyond
-// what the rest of the packet holds is a broken (or hostile) header.
-bool CommentCountFits(std::FILE* file) {
+// Walks the comment header the way the decoder will read it: the vendor
+// text and every comment are a 32-bit length and that many bytes. A length
+// beyond what is left of the packet makes the decoder allocate by it and
+// then read or write outside what it got, so such a header (or one cut
+// short) is refused here.
+bool CommentHeaderFits(std::FILE* file) {
     long start = std::ftell(file);
     if (start < 0) return false;
     std::vector<unsigned char> packet = CommentPacket(file);
     if (std::fseek(file, start, SEEK_SET) != 0) return false;
-    if (packet.size() < 11) return true;  // the decoder finds no comments there
-    uint64_t at = 11 + static_cast<uint64_t>(Le32(packet, 7));
-    if (at + 4 > packet.size()) return true;
-    int32_t count = static_cast<int32_t>(Le32(packet, static_cast<size_t>(at)));
-    return count <= 0 || static_cast<uint64_t>(count) <= (packet.size() - at - 4) / 4;
-}
-
-stb_vorbis* OpenInArena(std::FILE* file, std::unique_ptr<char[]>& arena) {
-    long start = std::ftell(file);
-    for (int size = kFirstArenaBytes; size <= kLastArenaBytes; size *= 4) {
-        arena.reset(new char[static_cast<size_t>(size)]);
-        stb_vorbis_alloc alloc = {arena.get(), size};
-        int error = 0;
-        stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, &alloc);
-        if (vorbis || error != VORBIS_outofmem || start < 0) return vorbis;
-        if (std::fseek(file, start, SEEK_SET) != 0) return nullptr;
+    size_t at = 7;  // packet type 3 and "vorbis"
+    auto length = [&](uint64_t& n) {
+        if (at + 4 > packet.size()) return false;
+        n = Le32(packet, at);
+        at += 4;
+        return true;
+    };
+    uint64_t n = 0;
+    if (packet.size() < at || !length(n) || n > packet.size() - at) return false;
+    at += static_cast<size_t>(n);
+    uint64_t count = 0;
+    if (!length(count) || count > (packet.size() - at) / 4) return false;
+    for (uint64_t i = 0; i < count; ++i) {
+        if (!length(n) || n > packet.size() - at) return false;
+        at += static_cast<size_t>(n);
     }
-    return nullptr;
+    return true;
 }
 
 }  // namespace
 
 unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* bytesPerSample,
                             int* rate) {
-    if (!CommentCountFits(file)) return nullptr;
-    std::unique_ptr<char[]> arena;
-    stb_vorbis* vorbis = OpenInArena(file, arena);
+    if (!CommentHeaderFits(file)) return nullptr;
+    int error = 0;
+    stb_vorbis* vorbis = stb_vorbis_open_file(file, 0, &error, nullptr);
     if (!vorbis) return nullptr;
     stb_vorbis_info info = stb_vorbis_get_info(vorbis);
     int frames = 0;
