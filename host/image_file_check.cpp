@@ -26,8 +26,18 @@ size_t HuffmanTablesEnd(const std::vector<unsigned char>& b, size_t at, long len
     return at;
 }
 
-bool JpegTablesFit(const std::vector<unsigned char>& b) {
-    size_t n = b.size(), at = 2;
+// The decoder takes a file for a JPEG when it starts with 0xFF, any number
+// of fill bytes 0xFF, and the start-of-image marker 0xD8. Returns where the
+// markers begin, or 0 for any other file.
+size_t JpegStart(const std::vector<unsigned char>& b) {
+    if (b.empty() || b[0] != 0xFF) return 0;
+    size_t at = 1;
+    while (at < b.size() && b[at] == 0xFF) ++at;
+    return at < b.size() && b[at] == 0xD8 ? at + 1 : 0;
+}
+
+bool JpegTablesFit(const std::vector<unsigned char>& b, size_t at) {
+    size_t n = b.size();
     while (at + 1 < n) {
         if (b[at] != 0xFF) {  // entropy-coded data between markers
             ++at;
@@ -56,14 +66,13 @@ bool JpegTablesFit(const std::vector<unsigned char>& b) {
 bool ImageFileIsSafeToDecode(std::FILE* file) {
     long start = std::ftell(file);
     if (start < 0) return true;
-    std::vector<unsigned char> bytes(2);
-    bool jpeg = std::fread(bytes.data(), 1, 2, file) == 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
+    std::vector<unsigned char> bytes(1);
     bool safe = true;
-    if (jpeg) {
+    if (std::fread(bytes.data(), 1, 1, file) == 1 && bytes[0] == 0xFF) {
         unsigned char chunk[4096];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-        safe = JpegTablesFit(bytes);
+        if (size_t start = JpegStart(bytes)) safe = JpegTablesFit(bytes, start);
     }
     std::fseek(file, start, SEEK_SET);
     int w = 0, h = 0, components = 0;

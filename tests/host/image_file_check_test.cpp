@@ -54,10 +54,11 @@ TEST(ImageFileCheck, RealFilesPassAndDecode) {
 
 TEST(ImageFileCheck, JpegHuffmanTablesOfMoreThan256CodesAreRefused) {
     RtGlfwGame host;
-    // Within one segment, spread over a second table, and counts running
-    // past the end of the file (the decoder reads zeros there).
+    // Within one segment, spread over a second table, counts running past
+    // the end of the file (the decoder reads zeros there), and a JPEG after
+    // fill bytes (the decoder skips them before the start-of-image marker).
     for (const char* name : {"jpeg_huffman_overflow.jpg", "jpeg_huffman_second_table.jpg",
-                             "jpeg_huffman_past_end.jpg"}) {
+                             "jpeg_huffman_past_end.jpg", "jpeg_after_fill_bytes.jpg"}) {
         EXPECT_FALSE(SafeToDecode(name)) << name;
         int w = 0, h = 0, c = 0;
         EXPECT_EQ(host.LoadImageData(String((kCorpus + name).c_str()), &w, &h, &c), nullptr) << name;
