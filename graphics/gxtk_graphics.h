@@ -31,6 +31,26 @@
 
 struct gxtkSurface;
 
+// Converts toward zero to a 32-bit integer. NaN and values outside the range
+// give INT32_MIN, as the processor's own conversion does, without the
+// undefined behaviour of a plain cast.
+int32_t TruncToInt(double value);
+
+// The same for a float, without widening it. Colour packing runs it four
+// times for every SetColor. On x86 it is the processor's conversion itself,
+// written as an instruction: the intrinsic would let the compiler fold
+// constant arguments its own way (saturating), which the processor does not.
+inline int32_t TruncFloatToInt(float value) {
+#if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE__)))
+    int32_t result;
+    __asm__("cvttss2si %1, %0" : "=r"(result) : "xm"(value));
+    return result;
+#else
+    bool inRange = value >= -2147483648.0f && value < 2147483648.0f;
+    return static_cast<int32_t>(inRange ? value : -2147483648.0f);
+#endif
+}
+
 struct gxtkVertex {
     float x, y;
     float u, v;
