@@ -85,14 +85,6 @@ int EndRender() {
 
 // ---- colour, alpha, blend, scissor, clear ---------------------------------
 
-int SetColor(float r, float g, float b) {
-    context->r = r;
-    context->g = g;
-    context->b = b;
-    renderDevice->SetColor(r, g, b);
-    return 0;
-}
-
 int SetColor(int rgb) {
     return SetColor(static_cast<float>((rgb >> 16) & 255), static_cast<float>((rgb >> 8) & 255),
                     static_cast<float>(rgb & 255));
@@ -189,13 +181,5 @@ int PopMatrix() {
     k->matrixSp -= 6;
     const float* m = k->matrixStack.Data() + k->matrixSp;
     k->StoreMatrix(m[0], m[1], m[2], m[3], m[4], m[5]);
-    return 0;
-}
-
-// ---- drawing ----------------------------------------------------------------
-
-int DrawRect(float x, float y, float w, float h) {
-    ValidateMatrixIfDirty();
-    renderDevice->DrawRect(x, y, w, h);
     return 0;
 }

@@ -35,12 +35,7 @@ int gxtkGraphics::Height() { return height; }
 
 // ---- batch ------------------------------------------------------------------
 
-gxtkVertex* gxtkGraphics::BeginPrimitive(int type, int count, gxtkSurface* surface) {
-    if (type == primType && surface == primSurface && primCount + count <= kMaxVertices) {
-        gxtkVertex* first = vertices + primCount;
-        primCount += count;
-        return first;
-    }
+gxtkVertex* gxtkGraphics::StartBatch(int type, int count, gxtkSurface* surface) {
     if (primCount > 0) Flush();
     primType = type;
     primSurface = surface;
@@ -109,26 +104,8 @@ int gxtkGraphics::Clear(float red, float green, float blue) {
     return 0;
 }
 
-// Out-of-range terms are not clamped: they spill into the neighbouring bytes,
-// and drawing code relies on exactly that (-1 red is opaque white).
-void gxtkGraphics::UpdateColor() {
-    uint32_t a = static_cast<uint32_t>(TruncFloatToInt(255.0f * alpha));
-    uint32_t bb = static_cast<uint32_t>(TruncFloatToInt(b * alpha));
-    uint32_t gg = static_cast<uint32_t>(TruncFloatToInt(g * alpha));
-    uint32_t rr = static_cast<uint32_t>(TruncFloatToInt(r * alpha));
-    color = a << 24 | bb << 16 | gg << 8 | rr;
-}
-
 int gxtkGraphics::SetAlpha(float a) {
     alpha = a;
-    UpdateColor();
-    return 0;
-}
-
-int gxtkGraphics::SetColor(float red, float green, float blue) {
-    r = red;
-    g = green;
-    b = blue;
     UpdateColor();
     return 0;
 }
@@ -179,15 +156,6 @@ int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
         v[i].x += 0.5f;
         v[i].y += 0.5f;
     }
-    return 0;
-}
-
-int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
-    gxtkVertex* v = BeginPrimitive(4, 4, nullptr);
-    Put(v, x, y);
-    Put(v + 1, x + w, y);
-    Put(v + 2, x + w, y + h);
-    Put(v + 3, x, y + h);
     return 0;
 }
 

@@ -87,12 +87,27 @@ struct gxtkGraphics final : Object {
     virtual bool LoadSurfaceData(gxtkSurface* surface, String path);
     virtual int Clear(float r, float g, float b);
     virtual int SetAlpha(float alpha);
-    virtual int SetColor(float r, float g, float b);
+    // Inline with DrawRect and BeginPrimitive's common case: the class is
+    // final, so calls through a gxtkGraphics* (the framework's) inline them.
+    virtual int SetColor(float red, float green, float blue) {
+        r = red;
+        g = green;
+        b = blue;
+        UpdateColor();
+        return 0;
+    }
     virtual int SetBlend(int blend);
     virtual int SetScissor(int x, int y, int w, int h);
     virtual int SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty);
     virtual int DrawPoint(float x, float y);
-    virtual int DrawRect(float x, float y, float w, float h);
+    virtual int DrawRect(float x, float y, float w, float h) {
+        gxtkVertex* v = BeginPrimitive(4, 4, nullptr);
+        Put(v, x, y);
+        Put(v + 1, x + w, y);
+        Put(v + 2, x + w, y + h);
+        Put(v + 3, x, y + h);
+        return 0;
+    }
     virtual int DrawLine(float x1, float y1, float x2, float y2);
     virtual int DrawOval(float x, float y, float w, float h);
     virtual int DrawPoly(Array<float> verts);
@@ -105,11 +120,28 @@ struct gxtkGraphics final : Object {
 
     // Returns the first of `count` fresh vertex records of the batch, flushing
     // first when the kind, the surface or the room does not match.
-    gxtkVertex* BeginPrimitive(int type, int count, gxtkSurface* surface);
+    gxtkVertex* BeginPrimitive(int type, int count, gxtkSurface* surface) {
+        if (type == primType && surface == primSurface && primCount + count <= kMaxVertices) {
+            gxtkVertex* first = vertices + primCount;
+            primCount += count;
+            return first;
+        }
+        return StartBatch(type, count, surface);
+    }
     void Flush();
 
 private:
-    void UpdateColor();
+    // BeginPrimitive when the primitive does not join the batch.
+    gxtkVertex* StartBatch(int type, int count, gxtkSurface* surface);
+    // Out-of-range terms are not clamped: they spill into the neighbouring
+    // bytes, and drawing code relies on exactly that (-1 red is opaque white).
+    void UpdateColor() {
+        uint32_t a = static_cast<uint32_t>(TruncFloatToInt(255.0f * alpha));
+        uint32_t bb = static_cast<uint32_t>(TruncFloatToInt(b * alpha));
+        uint32_t gg = static_cast<uint32_t>(TruncFloatToInt(g * alpha));
+        uint32_t rr = static_cast<uint32_t>(TruncFloatToInt(r * alpha));
+        color = a << 24 | bb << 16 | gg << 8 | rr;
+    }
     // Writes one vertex at the transformed position.
     void Put(gxtkVertex* v, float x, float y) const {
         if (tformed) {
@@ -128,17 +160,3 @@ private:
     }
     int OvalSegments(float rx, float ry) const;
 };
-
-// Converts toward zero to a 32-bit integer. NaN and values outside the range
-// give INT32_MIN, as the processor's own conversion does, without the
-// undefined behaviour of a plain cast.
-int32_t TruncToInt(double value);
-
-// The same for a float, tested in float: no widening, no call. Colour
-// packing runs it four times for every SetColor.
-inline int32_t TruncFloatToInt(float value) {
-    // A select, not a branch: NaN and out-of-range values become the lowest
-    // integer before the conversion.
-    bool inRange = value >= -2147483648.0f && value < 2147483648.0f;
-    return static_cast<int32_t>(inRange ? value : -2147483648.0f);
-}
