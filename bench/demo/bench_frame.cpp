@@ -6,11 +6,13 @@
 // this executable, in interleaved rounds; medians throughout.
 //
 //   bench_frame                       the whole table (needs an X display)
-//   bench_frame --rounds R --memory-frames N --repetitions N
+//   bench_frame --rounds R --frames N --memory-frames N --repetitions N
+//   bench_frame --cpu-only            only the rows without a driver
 //   bench_frame --child ours|sdl|immediate WARM FRAMES [HWM_AT]
 //   bench_frame --read ours|sdl|immediate FRAMES FILE
-//   bench_frame --instructions FRAMES  (run by instructions.sh under callgrind)
+//   bench_frame --instructions FRAMES [floor]  (run by instructions.sh under callgrind)
 #include <GL/gl.h>
+#include <GLFW/glfw3.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -26,6 +28,7 @@
 #include "bench/demo/alternatives.h"
 #include "bench/demo/frame_scene.h"
 #include "bench/demo/ours.h"
+#include "graphics/host_link.h"
 
 namespace {
 
@@ -128,14 +131,7 @@ struct DistinctFloor {
             float rowSine = DegSin(320.0f - s.plasmaScale * static_cast<float>(y));
             for (int x = 0; x <= 640; x += 8) {
                 float v = 0.5f * DegCos(240.0f - s.plasmaScale * static_cast<float>(x)) + rowSine;
-                if (v > 0.0f) s.colour = Pack(8, 16, 10);
-                if (v > 0.3f) s.colour = Pack(16, 32, 24);
-                if (v > 0.6f) s.colour = Pack(32, 64, 48);
-                if (v > 0.9f) s.colour = Pack(64, 128, 98);
-                if (v < 0.0f) s.colour = Pack(128, 255, 196);
-                if (v < -0.3f) s.colour = Pack(112, 223, 148);
-                if (v < -0.6f) s.colour = Pack(96, 195, 128);
-                if (v < -0.9f) s.colour = Pack(64, 128, 98);
+                scene::PlasmaColour(v, &s.colour);
                 sink.Rect(static_cast<float>(x), static_cast<float>(y), 8, 8, s.colour);
             }
             if (s.plasmaPhase > 360.0f) s.plasmaPhase = 0.0f;
@@ -192,6 +188,18 @@ void BM_FloorDistinctSines(benchmark::State& st) {
 
 void BM_OursNoDriver(benchmark::State& st) {
     for (auto _ : st) ours::RenderFrames(1);
+}
+
+// The two size queries the device's BeginRender makes every frame; on X11
+// each is a round trip to the server.
+void BM_WindowSizeQueries(benchmark::State& st) {
+    GLFWwindow* window = HostWindow();
+    int w = 0, h = 0;
+    for (auto _ : st) {
+        glfwGetWindowSize(window, &w, &h);
+        glfwGetFramebufferSize(window, &w, &h);
+        benchmark::DoNotOptimize(w + h);
+    }
 }
 
 // Collects the CPU time per iteration of every repetition, by name.
@@ -298,10 +306,13 @@ struct Options {
     int repetitions = 9;
     int frames = 400;
     int memoryFrames = 20000;
+    bool cpuOnly = false;
 };
 
 Options ParseOptions(int argc, char** argv) {
     Options o;
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--cpu-only") o.cpuOnly = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         int v = std::atoi(argv[i + 1]);
@@ -313,16 +324,16 @@ Options ParseOptions(int argc, char** argv) {
     return o;
 }
 
-int InstructionsPerFrame() {
+long InstructionsPerFrame(const char* which) {
     std::string script = std::string(MOONLIT_SOURCE_DIR) + "/bench/demo/instructions.sh";
-    std::string cmd = "sh '" + script + "' '" + ExePath() + "' 2>/dev/null";
+    std::string cmd = "sh '" + script + "' '" + ExePath() + "' 50 " + which + " 2>/dev/null";
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return -1;
     long n = -1;
     char line[256];
     while (std::fgets(line, sizeof line, p)) std::sscanf(line, "instructions_per_frame %ld", &n);
     pclose(p);
-    return static_cast<int>(n);
+    return n;
 }
 
 int TableMain(int argc, char** argv) {
@@ -339,6 +350,7 @@ int TableMain(int argc, char** argv) {
         ->Unit(benchmark::kMicrosecond)
         ->MinTime(0.3);
     benchmark::RegisterBenchmark("ours_no_driver", BM_OursNoDriver)->Unit(benchmark::kMicrosecond)->MinTime(0.3);
+    benchmark::RegisterBenchmark("size_queries", BM_WindowSizeQueries)->Unit(benchmark::kMicrosecond)->MinTime(0.3);
     std::string reps = "--benchmark_repetitions=" + std::to_string(o.repetitions);
     std::vector<char*> gbArgs = {argv[0], const_cast<char*>(reps.c_str()),
                                  const_cast<char*>("--benchmark_enable_random_interleaving=true")};
@@ -349,6 +361,14 @@ int TableMain(int argc, char** argv) {
     double floorUs = Median(collected.cpuNs["floor"]);
     double distinctUs = Median(collected.cpuNs["floor_distinct_sines"]);
     double oursNullUs = Median(collected.cpuNs["ours_no_driver"]);
+    double sizeQueriesUs = Median(collected.cpuNs["size_queries"]);
+    if (o.cpuOnly) {
+        std::printf("floor %.1f us, floor with distinct sines %.1f us, ours without a driver %.1f us: %.2f x; "
+                    "size queries %.1f us\n",
+                    floorUs, distinctUs, oursNullUs, oursNullUs / floorUs, sizeQueriesUs);
+        std::fflush(stdout);
+        std::_Exit(0);
+    }
 
     // (3), (4): the three programs on the driver, interleaved rounds.
     std::fprintf(stderr, "bench_frame: %d rounds on the driver...\n", o.rounds);
@@ -375,7 +395,7 @@ int TableMain(int argc, char** argv) {
 
     // (5) instructions per frame under callgrind.
     std::fprintf(stderr, "bench_frame: callgrind...\n");
-    int instructions = InstructionsPerFrame();
+    long instructions = InstructionsPerFrame("ours"), floorInstructions = InstructionsPerFrame("floor");
 
     // (6) memory over a long run.
     std::fprintf(stderr, "bench_frame: %d frames for memory...\n", o.memoryFrames);
@@ -407,7 +427,8 @@ int TableMain(int argc, char** argv) {
                 immFps);
     std::printf("| 4 | read-back of frame 37: pixels differing from ours | SDL2 %d, immediate %d | | 0 | %s |\n",
                 sdlDiff, immDiff, Verdict(sdlDiff == 0 && immDiff == 0));
-    std::printf("| 5 | callgrind instructions per frame of (2) | %d | | | |\n", instructions);
+    std::printf("| 5 | callgrind instructions per frame of (2); of (1) | %ld; %ld | %.2f | | |\n", instructions,
+                floorInstructions, floorInstructions > 0 ? static_cast<double>(instructions) / floorInstructions : 0.0);
     std::printf("| 6 | peak resident memory after 100 / %d frames | %.1f / %.1f MiB | +%.0f KiB | <= 1 MiB | %s |\n",
                 o.memoryFrames, mem.hwmAt / 1024.0, mem.hwmEnd / 1024.0, memDiffKiB,
                 Verdict(mem.ok && memDiffKiB <= 1024));
@@ -418,17 +439,28 @@ int TableMain(int argc, char** argv) {
 }  // namespace
 
 // Run under callgrind by instructions.sh: only this function is counted.
-extern "C" __attribute__((noinline)) void moonlit_measured_frames(int n) { ours::RenderFrames(n); }
+extern "C" __attribute__((noinline)) void moonlit_measured_frames(int n, bool floor) {
+    if (!floor) return ours::RenderFrames(n);
+    static FloorSink sink;
+    scene::State s;
+    for (int i = 0; i < n; ++i) {
+        scene::DrawFrame(sink, s, ShowText());
+        scene::Update(s, ShowText());
+    }
+    benchmark::DoNotOptimize(sink.batch);
+}
 
 int main(int argc, char** argv) {
     if (chdir(ExeDir().c_str()) != 0) return 2;  // the music module is read from the working folder
     if (argc >= 5 && std::strcmp(argv[1], "--child") == 0) return ChildMain(argc, argv);
     if (argc >= 5 && std::strcmp(argv[1], "--read") == 0) return ReadMain(argv);
     if (argc >= 3 && std::strcmp(argv[1], "--instructions") == 0) {
+        bool floor = argc >= 4 && std::strcmp(argv[3], "floor") == 0;
         ours::Start(1, argv, true);
         ours::RenderFrames(20);  // texture and first-use work out of the count
-        moonlit_measured_frames(std::atoi(argv[2]));
+        moonlit_measured_frames(std::atoi(argv[2]), floor);
         std::printf("frames %d\n", std::atoi(argv[2]));
+        std::fflush(stdout);
         std::_Exit(0);
     }
     return TableMain(argc, argv);

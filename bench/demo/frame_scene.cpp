@@ -1,4 +1,4 @@
-// The plain frame's packing, words and update.
+// The plain frame's words and its update.
 #include "bench/demo/frame_scene.h"
 
 #include "demo/demo_text.h"
@@ -7,13 +7,6 @@ namespace scene {
 
 namespace {
 
-// Toward zero; out of range and NaN give INT32_MIN like the renderer.
-uint32_t Term(float value) {
-    double d = value;
-    if (!(d > -2147483649.0 && d < 2147483648.0)) return 0x80000000u;
-    return static_cast<uint32_t>(static_cast<int32_t>(d));
-}
-
 std::u16string Units(const String& s) {
     std::u16string out;
     for (int i = 0; i < s.Length(); ++i) out.push_back(static_cast<char16_t>(s[i]));
@@ -21,8 +14,6 @@ std::u16string Units(const String& s) {
 }
 
 }  // namespace
-
-uint32_t Pack(float r, float g, float b) { return 255u << 24 | Term(b) << 16 | Term(g) << 8 | Term(r); }
 
 Text ShowText(int fontImageWidth, int fontImageHeight) {
     Text t;

@@ -34,9 +34,40 @@ inline float DegCos(float degrees) {
     return static_cast<float>(std::cos(static_cast<double>(degrees * 0.0174532924f)));
 }
 
+// Toward zero; NaN and out-of-range values give INT32_MIN, as the renderer
+// converts (on x86 the processor's conversion does exactly that).
+inline uint32_t Term(float value) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    int32_t result;
+    __asm__("cvttss2si %1, %0" : "=r"(result) : "xm"(value));
+    return static_cast<uint32_t>(result);
+#else
+    bool inRange = value >= -2147483648.0f && value < 2147483648.0f;
+    return static_cast<uint32_t>(static_cast<int32_t>(inRange ? value : -2147483648.0f));
+#endif
+}
+
 // Premultiplied packing of a colour at alpha 1, out-of-range terms spilling
 // into the neighbouring bytes as the renderer packs them.
-uint32_t Pack(float r, float g, float b);
+inline uint32_t Pack(float r, float g, float b) { return 255u << 24 | Term(b) << 16 | Term(g) << 8 | Term(r); }
+
+// The plasma's colour bands: the tests v > 0, > 0.3, > 0.6, > 0.9, < 0,
+// < -0.3, < -0.6, < -0.9 in this order, the last that holds setting the
+// colour. False when none holds (v is 0): the colour stays.
+inline bool PlasmaColour(float v, uint32_t* colour) {
+    static const uint32_t bands[8] = {Pack(8, 16, 10),    Pack(16, 32, 24),   Pack(32, 64, 48),
+                                      Pack(64, 128, 98),  Pack(128, 255, 196), Pack(112, 223, 148),
+                                      Pack(96, 195, 128), Pack(64, 128, 98)};
+    int band;
+    if (v > 0.0f)
+        band = v > 0.9f ? 3 : v > 0.6f ? 2 : v > 0.3f ? 1 : 0;
+    else if (v < 0.0f)
+        band = v < -0.9f ? 7 : v < -0.6f ? 6 : v < -0.3f ? 5 : 4;
+    else
+        return false;
+    *colour = bands[band];
+    return true;
+}
 
 struct Text {
     std::u16string info[9];
@@ -85,15 +116,7 @@ void DrawPlasma(Sink& sink, State& s) {
         for (int x = 0; x <= 640; x += 8) {
             float v = 0.5f * DegCos(240.0f - s.plasmaScale * static_cast<float>(x)) +
                       DegSin(320.0f - s.plasmaScale * static_cast<float>(y));
-            // The last band that holds wins; v == 0 keeps the colour.
-            if (v > 0.0f) s.colour = Pack(8, 16, 10);
-            if (v > 0.3f) s.colour = Pack(16, 32, 24);
-            if (v > 0.6f) s.colour = Pack(32, 64, 48);
-            if (v > 0.9f) s.colour = Pack(64, 128, 98);
-            if (v < 0.0f) s.colour = Pack(128, 255, 196);
-            if (v < -0.3f) s.colour = Pack(112, 223, 148);
-            if (v < -0.6f) s.colour = Pack(96, 195, 128);
-            if (v < -0.9f) s.colour = Pack(64, 128, 98);
+            PlasmaColour(v, &s.colour);
             sink.Rect(static_cast<float>(x), static_cast<float>(y), 8, 8, s.colour);
         }
         if (s.plasmaPhase > 360.0f) s.plasmaPhase = 0.0f;
