@@ -55,8 +55,10 @@ capture: deps build
 test: deps windows build
 	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
 
+# bench_frame opens windows (the demo, SDL2, immediate mode) and ends with
+# the table of what a frame costs.
 bench: deps build
-	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && "$$b"; done; true
+	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && $(TEST_ENV) $(XRUN) "$$b"; done; true
 
 sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_SANITIZE=ON -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
