@@ -6,10 +6,12 @@
 # messages on a machine without sound.
 #
 #   run_under_wine.sh RUN_DIR
+#   run_under_wine.sh --check CHECK_EXE
 #
 # RUN_DIR is what `make windows` lays out (out/windows): moonlit-harbor.exe,
-# its DLLs, data/ and spartanic.xm. Exits 77 (skipped) when there is no
-# executable there. Installs wine and the X tools it uses when missing. The
+# its DLLs, data/ and spartanic.xm. With --check it runs instead the Windows
+# build's checks of its platform file (win32-platform-check.exe). Exits 77
+# (skipped) when the executable is not there. Installs wine and the X tools it uses when missing. The
 # Wine prefix lives outside the source tree ($MOONLIT_WINE_PREFIX, else
 # ~/.cache/moonlit-harbor/wine-prefix), is made once and reused; its crash
 # dialog is off (a crash ends the run) and it has no audio driver.
@@ -20,9 +22,18 @@ set -euo pipefail
 
 title="Moonlit Harbor by torvin/brinecrew"
 exe=moonlit-harbor.exe
-run_dir=${1:?usage: run_under_wine.sh RUN_DIR}
-[ -f "$run_dir/$exe" ] || { echo "no $exe in $run_dir: skipped (make windows builds it)"; exit 77; }
-run_dir=$(cd "$run_dir" && pwd)
+check_exe=""
+if [ "${1:-}" = --check ]; then
+  check_exe=${2:?usage: run_under_wine.sh --check CHECK_EXE}
+  [ -f "$check_exe" ] || { echo "no $check_exe: skipped (make windows builds it)"; exit 77; }
+else
+  run_dir=${1:?usage: run_under_wine.sh RUN_DIR}
+  [ -f "$run_dir/$exe" ] || { echo "no $exe in $run_dir: skipped (make windows builds it)"; exit 77; }
+  run_dir=$(cd "$run_dir" && pwd)
+fi
+# A folder name the 8-bit code page cannot spell: only the UTF-16 file
+# calls find the program's own folder and files there.
+odd_folder="港の灯 Hafen-Ü"
 
 prefix=${MOONLIT_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/moonlit-harbor/wine-prefix}
 work=$(mktemp -d "${TMPDIR:-/tmp}/moonlit-wine.XXXXXX")
@@ -157,20 +168,30 @@ expected_stdout() {
   printf 'OpenAl error: alcOpenDevice failed\nPlaying %s (%s chn)\n' "$song" "$channels"
 }
 
+# The platform checks print their failures and "N passed, M failed"; the
+# file they write by a UTF-16 name must be on disk under that name.
+check_platform() {
+  local dir="$work/$odd_folder" status=0
+  mkdir -p "$dir"
+  cp "$check_exe" "$dir/"
+  (cd "$dir" && exec timeout -k 10 120 wine "./$(basename "$check_exe")") >"$work/check.txt" 2>&1 || status=$?
+  tr -d '\r' <"$work/check.txt"
+  [ "$status" = 0 ] || fail "platform checks ended with status $status (124: time limit)"
+  [ -f "$dir/Ü港.txt" ] || fail "the file written by its UTF-16 name is not on disk as Ü港.txt"
+}
+
 main() {
   install_missing
-  start_x
   mkdir -p "$(dirname "$prefix")"
   exec 9>"$prefix.lock"
   # One run at a time per prefix; a run waits for another to finish.
   flock -w 900 9 || fail "the Wine prefix stayed locked by another run"
   locked=1
+  start_x
   prepare_prefix
+  [ -n "$check_exe" ] && { check_platform; return; }
 
-  # The program runs from a folder whose name the 8-bit code page cannot
-  # spell, so its own folder and its data files are only found through the
-  # UTF-16 file calls.
-  run_dir_copy="$work/港の灯 Hafen-Ü"
+  run_dir_copy="$work/$odd_folder"
   mkdir -p "$run_dir_copy"
   cp -r "$run_dir/." "$run_dir_copy/"
   run_dir=$run_dir_copy
