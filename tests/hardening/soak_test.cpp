@@ -52,7 +52,9 @@ TEST(Soak, ResidentMemoryStaysFlat) {
 
     std::vector<std::pair<int, long>> samples;
     for (int t = 0; t <= total; t += interval) {
-        if (t > 0) ASSERT_TRUE(run.KeepsRunning(pid, o, std::chrono::seconds(interval))) << o.out << o.err;
+        if (t > 0) {
+            ASSERT_TRUE(run.KeepsRunning(pid, o, std::chrono::seconds(interval))) << o.out << o.err;
+        }
         samples.emplace_back(t, ResidentKb(pid));
         std::printf("soak: %5d s  %7ld kB resident\n", t, samples.back().second);
         std::fflush(stdout);
