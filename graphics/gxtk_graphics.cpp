@@ -16,7 +16,11 @@ int32_t TruncToInt(double value) {
     return static_cast<int32_t>(value);
 }
 
-gxtkGraphics::gxtkGraphics() : width(0), height(0), primType(0), primCount(0), primSurface(nullptr) {
+// White, opaque and untransformed until the first frame sets its own state:
+// nothing is ever computed from a field that was never written.
+gxtkGraphics::gxtkGraphics()
+    : width(0), height(0), color(0xffffffffu), r(255), g(255), b(255), alpha(1), ix(1), iy(0), jx(0), jy(1), tx(0),
+      ty(0), tformed(false), primType(0), primCount(0), primSurface(nullptr) {
     if (GLFWwindow* window = HostWindow()) glfwGetWindowSize(window, &width, &height);
     for (int q = 0; q < kMaxQuads; ++q) {
         uint16_t* i = quadIndices + q * 6;
