@@ -68,12 +68,8 @@ void gxtkGraphics::Flush() {
 // ---- frame --------------------------------------------------------------------
 
 int gxtkGraphics::BeginRender() {
-    width = height = 0;
     int fbWidth = 0, fbHeight = 0;
-    if (GLFWwindow* window = HostWindow()) {
-        glfwGetWindowSize(window, &width, &height);
-        glfwGetFramebufferSize(window, &fbWidth, &fbHeight);
-    }
+    HostWindowSizes(&width, &height, &fbWidth, &fbHeight);
     gl.Viewport(0, 0, fbWidth, fbHeight);
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();

@@ -8,6 +8,16 @@ GLFWwindow* HostWindow() {
     return game ? game->GetWindow() : nullptr;
 }
 
+bool HostWindowSizes(int* width, int* height, int* fbWidth, int* fbHeight) {
+    RtGlfwGame* game = CurrentGlfwGame();
+    bool known = game && game->GetWindow();
+    *width = known ? game->windowWidth : 0;
+    *height = known ? game->windowHeight : 0;
+    *fbWidth = known ? game->framebufferWidth : 0;
+    *fbHeight = known ? game->framebufferHeight : 0;
+    return known;
+}
+
 unsigned HostContextGeneration() { return static_cast<unsigned>(CurrentContextGeneration()); }
 
 unsigned char* HostLoadImageData(const String& path, int* width, int* height, int* depth) {

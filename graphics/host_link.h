@@ -10,6 +10,9 @@ struct GLFWwindow;
 
 GLFWwindow* HostWindow();
 unsigned HostContextGeneration();
+// The window's client and framebuffer sizes as the host keeps them; false
+// (and zeros) while there is no window.
+bool HostWindowSizes(int* width, int* height, int* fbWidth, int* fbHeight);
 // Decoded pixels (plain heap memory, released with free) or null.
 unsigned char* HostLoadImageData(const String& path, int* width, int* height, int* depth);
 // The text of a file; empty when it cannot be read.

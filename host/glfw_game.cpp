@@ -33,6 +33,14 @@ void OnWindowSize(GLFWwindow*, int width, int height) {
     RtGlfwGame* game = CurrentGlfwGame();
     game->width = width;
     game->height = height;
+    game->windowWidth = width;
+    game->windowHeight = height;
+}
+
+void OnFramebufferSize(GLFWwindow*, int width, int height) {
+    RtGlfwGame* game = CurrentGlfwGame();
+    game->framebufferWidth = width;
+    game->framebufferHeight = height;
 }
 
 }  // namespace
@@ -149,6 +157,9 @@ void RtGlfwGame::RegisterCallbacks() {
     RegisterInputCallbacks(window);
     glfwSetWindowCloseCallback(window, OnWindowClose);
     glfwSetWindowSizeCallback(window, OnWindowSize);
+    glfwSetFramebufferSizeCallback(window, OnFramebufferSize);
+    glfwGetWindowSize(window, &windowWidth, &windowHeight);
+    glfwGetFramebufferSize(window, &framebufferWidth, &framebufferHeight);
 }
 
 bool RtGlfwGame::CloseRequested() { return window && glfwWindowShouldClose(window); }

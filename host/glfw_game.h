@@ -102,6 +102,11 @@ public:
     GLFWwindow* window = nullptr;
     int width = 0;
     int height = 0;
+    // The window's client and framebuffer sizes as GLFW last reported them:
+    // read at creation and kept by the size callbacks, so that a frame need
+    // not ask the window system (a round trip to the X server) for them.
+    int windowWidth = 0, windowHeight = 0;
+    int framebufferWidth = 0, framebufferHeight = 0;
     int swapInterval = 1;
     double updatePeriod = 0;
     double nextUpdate = 0;
