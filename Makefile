@@ -63,7 +63,8 @@ bench: deps build
 sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_SANITIZE=ON -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
+	cd $(ASAN_BUILD) && $(TEST_ENV) LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
+	  $(XRUN) ctest --output-on-failure -j $(JOBS)
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_FUZZ=ON \

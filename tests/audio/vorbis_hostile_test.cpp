@@ -14,7 +14,7 @@
 
 #include "audio/sound_decoding.h"
 
-extern "C" const char* __lsan_default_suppressions() { return "leak:start_decoder\n"; }
+extern "C" const char* __lsan_default_suppressions() { return "leak:start_decoder\nleak:libstb.so\n"; }
 
 namespace {
 

@@ -68,7 +68,14 @@ TEST(Soak, ResidentMemoryStaysFlat) {
         if (t <= warmUp) settled = std::max(settled, kb);
         else highest = std::max(highest, kb);
     }
+#ifdef MOONLIT_SANITIZED
+    // The address sanitizer keeps freed blocks in quarantine (up to 256 MB),
+    // so resident memory says nothing about leaks here; its leak checker does.
+    (void)settled, (void)highest;
+    GTEST_SKIP() << "resident memory is not a measure under the sanitizers";
+#else
     // Flat: after the warm-up the program grows by less than 4 MB, however
     // long it runs (a leak of one string per frame would be 20 MB an hour).
     EXPECT_LT(highest - settled, 4096) << "settled at " << settled << " kB, rose to " << highest << " kB";
+#endif
 }
