@@ -27,8 +27,10 @@ public:
 
 class FontDescriptionLimits : public ::testing::Test {
 protected:
+    // The collector's lists are set up once per process: setting them up
+    // again would drop what the previous test left in them.
+    static void SetUpTestSuite() { gc_init(); }
     void SetUp() override {
-        gc_init();
         gl = NullGl();
         init_graphics_globals();
         SetGraphicsDevice(gc_new<gxtkGraphics>());
