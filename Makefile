@@ -40,11 +40,7 @@ ifeq ($(DISPLAY),)
 	@echo "No display here: recording the show instead (make capture)."
 	$(CAPTURE_RUN)
 else
-	@if [ -x $(BUILD)/demo/moonlit-harbor ]; then \
-	  cd $(BUILD)/demo && ./moonlit-harbor; \
-	else \
-	  echo "Built. The demo program is not part of the tree yet; nothing to run."; \
-	fi
+	cd $(BUILD)/demo && ./moonlit-harbor
 endif
 
 # out/moonlit-harbor.mp4 with ffmpeg; PNG frames and a WAVE in out/ without.
