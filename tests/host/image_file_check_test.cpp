@@ -56,9 +56,11 @@ TEST(ImageFileCheck, JpegHuffmanTablesOfMoreThan256CodesAreRefused) {
     RtGlfwGame host;
     // Within one segment, spread over a second table, counts running past
     // the end of the file (the decoder reads zeros there), and a JPEG after
-    // fill bytes (the decoder skips them before the start-of-image marker).
+    // fill bytes (the decoder skips them before the start-of-image marker)
+    // or with padding after a segment (the decoder scans on for 0xFF).
     for (const char* name : {"jpeg_huffman_overflow.jpg", "jpeg_huffman_second_table.jpg",
-                             "jpeg_huffman_past_end.jpg", "jpeg_after_fill_bytes.jpg"}) {
+                             "jpeg_huffman_past_end.jpg", "jpeg_after_fill_bytes.jpg",
+                             "jpeg_huffman_after_padding.jpg"}) {
         EXPECT_FALSE(SafeToDecode(name)) << name;
         int w = 0, h = 0, c = 0;
         EXPECT_EQ(host.LoadImageData(String((kCorpus + name).c_str()), &w, &h, &c), nullptr) << name;
