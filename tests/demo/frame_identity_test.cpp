@@ -10,13 +10,8 @@
 #include <vector>
 
 #include "bench/demo/frame_scene.h"
-#include "demo/demo_state.h"
-#include "demo/demo_text.h"
-#include "demo/my_app.h"
+#include "demo/show_harness.h"
 #include "graphics/font.h"
-#include "graphics/gl_functions.h"
-#include "graphics/graphics_context.h"
-#include "host/rt_game.h"
 
 namespace {
 
@@ -33,32 +28,12 @@ bool operator==(const Drawn& a, const Drawn& b) {
            a.colour == b.colour && uv;
 }
 
-struct Capture {
-    const gxtkVertex* vertices = nullptr;
-    bool texturing = false;
-    std::vector<Drawn> drawn;
-};
-
-Capture g_capture;
-
-GlFunctions capturing_gl() {
-    GlFunctions f = NullGl();
-    f.VertexPointer = [](GLint, GLenum, GLsizei, const void* p) {
-        g_capture.vertices = static_cast<const gxtkVertex*>(p);
-    };
-    f.Enable = [](GLenum cap) {
-        if (cap == GL_TEXTURE_2D) g_capture.texturing = true;
-    };
-    f.Disable = [](GLenum cap) {
-        if (cap == GL_TEXTURE_2D) g_capture.texturing = false;
-    };
-    f.DrawElements = [](GLenum, GLsizei count, GLenum, const void*) {
-        for (int i = 0; i < count / 6 * 4; ++i) {
-            const gxtkVertex& v = g_capture.vertices[i];
-            g_capture.drawn.push_back({v.x, v.y, v.u, v.v, v.colour, g_capture.texturing});
-        }
-    };
-    return f;
+// The vertices the renderer received, in the form the plain frame gives.
+std::vector<Drawn> captured() {
+    std::vector<Drawn> out;
+    for (const CapturedVertex& c : vertex_capture().drawn)
+        out.push_back({c.vertex.x, c.vertex.y, c.vertex.u, c.vertex.v, c.vertex.colour, c.textured});
+    return out;
 }
 
 // The plain frame's quads as the renderer would receive them.
@@ -87,19 +62,7 @@ struct ExpectedSink {
 class FrameIdentity : public ::testing::Test {
 protected:
     void SetUp() override {
-        gl = capturing_gl();
-        init_graphics_globals();
-        InitDemoGlobals();
-        deviceWidth = 640;
-        deviceHeight = 480;
-        gc_assign(graphicsDevice, gc_new<gxtkGraphics>());
-        static RtGame host;
-        game = &host;
-        app = nullptr;
-        app_ = gc_new<c_MyApp>();
-        scrollText = ScrollText();
-        scrollX = 640;
-        scrollBaseY = 400.0f;
+        app_ = StartShowWithoutWindow(CapturingGl());
         // fonti.png's layout: 91 cells of 16 x 16 from code 32, on a texture
         // of the image's size (a context exists, so the surface binds).
         AdvanceContextGeneration();
@@ -118,14 +81,11 @@ protected:
 
     // Renders one frame both ways and reports the first vertex that differs.
     void CompareFrame(int frame) {
-        g_capture.drawn.clear();
-        graphicsDevice->BeginRender();
-        BeginRender();
-        app_->OnRender();
-        EndRender();
-        graphicsDevice->EndRender();
+        vertex_capture().drawn.clear();
+        RenderShowFrame(app_);
+        std::vector<Drawn> got_now = captured();
         scene::DrawFrame(expected_, state_, text_);
-        const std::vector<Drawn>& got = g_capture.drawn;
+        const std::vector<Drawn>& got = got_now;
         const std::vector<Drawn>& want = expected_.drawn;
         ASSERT_EQ(got.size(), want.size()) << "frame " << frame;
         for (size_t i = 0; i < got.size(); ++i)
@@ -151,7 +111,7 @@ TEST_F(FrameIdentity, FirstFramesAndTheLogoPhaseWrap) {
         if (HasFatalFailure()) return;
         Update();
     }
-    EXPECT_EQ(g_capture.drawn.size(), (4941u + 1936u + 2u + 578u + 157u) * 4u);
+    EXPECT_EQ(vertex_capture().drawn.size(), (4941u + 1936u + 2u + 578u + 157u) * 4u);
 }
 
 TEST_F(FrameIdentity, ScrollerWrapAndPlasmaPhaseWrap) {

@@ -7,85 +7,39 @@
 #include <map>
 #include <vector>
 
-#include "demo/demo_state.h"
-#include "demo/demo_text.h"
-#include "demo/my_app.h"
-#include "graphics/gl_functions.h"
-#include "graphics/graphics_context.h"
-#include "host/rt_game.h"
+#include "demo/show_harness.h"
 
 namespace {
-
-struct Quad {
-    float x, y;  // first corner
-    uint32_t colour;
-    bool textured;
-};
-
-struct Capture {
-    const gxtkVertex* vertices = nullptr;
-    bool texturing = false;
-    std::vector<Quad> quads;
-};
-
-Capture g_capture;
-
-GlFunctions capturing_gl() {
-    GlFunctions f = NullGl();
-    f.VertexPointer = [](GLint, GLenum, GLsizei, const void* p) {
-        g_capture.vertices = static_cast<const gxtkVertex*>(p);
-    };
-    f.Enable = [](GLenum cap) {
-        if (cap == GL_TEXTURE_2D) g_capture.texturing = true;
-    };
-    f.Disable = [](GLenum cap) {
-        if (cap == GL_TEXTURE_2D) g_capture.texturing = false;
-    };
-    f.DrawElements = [](GLenum, GLsizei count, GLenum, const void*) {
-        for (int q = 0; q < count / 6; ++q) {
-            const gxtkVertex& v = g_capture.vertices[4 * q];
-            g_capture.quads.push_back({v.x, v.y, v.colour, g_capture.texturing});
-        }
-    };
-    return f;
-}
 
 uint32_t packed(int r, int g, int b) {
     return static_cast<uint32_t>(r) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b) << 16 | 0xffu << 24;
 }
 
+// The first corner of every quad drawn.
+struct Quad {
+    float x, y;
+    uint32_t colour;
+    bool textured;
+};
+
 class Frames : public ::testing::Test {
 protected:
-    void SetUp() override {
-        gl = capturing_gl();
-        init_graphics_globals();
-        InitDemoGlobals();
-        deviceWidth = 640;
-        deviceHeight = 480;
-        gc_assign(graphicsDevice, gc_new<gxtkGraphics>());
-        static RtGame host;  // the application hands its delegate to a host
-        game = &host;
-        app = nullptr;  // one application per process; tests make one each
-        app_ = gc_new<c_MyApp>();
-        // What OnCreate sets, without the font and the music.
-        scrollText = ScrollText();
-        scrollX = 640;
-        scrollBaseY = 400.0f;
-    }
+    void SetUp() override { app_ = StartShowWithoutWindow(CapturingGl()); }
     void Render() {
-        g_capture.quads.clear();
-        graphicsDevice->BeginRender();
-        BeginRender();
-        app_->OnRender();
-        EndRender();
-        graphicsDevice->EndRender();
+        vertex_capture().drawn.clear();
+        RenderShowFrame(app_);
+        quads_.clear();
+        const std::vector<CapturedVertex>& drawn = vertex_capture().drawn;
+        for (size_t i = 0; i < drawn.size(); i += 4)
+            quads_.push_back({drawn[i].vertex.x, drawn[i].vertex.y, drawn[i].vertex.colour, drawn[i].textured});
     }
     c_MyApp* app_ = nullptr;
+    std::vector<Quad> quads_;
 };
 
 TEST_F(Frames, FirstFramePlasmaHoldsTwoColours) {
     Render();
-    std::vector<Quad>& q = g_capture.quads;
+    std::vector<Quad>& q = quads_;
     ASSERT_GE(q.size(), 4941u + 1936u + 2u);
     std::map<uint32_t, int> colours;
     for (int i = 0; i < 4941; ++i) {

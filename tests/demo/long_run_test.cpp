@@ -6,12 +6,7 @@
 
 #include <fstream>
 
-#include "demo/demo_state.h"
-#include "demo/demo_text.h"
-#include "demo/my_app.h"
-#include "graphics/gl_functions.h"
-#include "graphics/graphics_context.h"
-#include "host/rt_game.h"
+#include "demo/show_harness.h"
 
 namespace {
 
@@ -23,20 +18,7 @@ long resident_kib() {
 }
 
 TEST(LongRun, MemoryStaysFlatOver20000Frames) {
-    gl = NullGl();
-    init_graphics_globals();
-    register_graphics_roots();
-    InitDemoGlobals();
-    deviceWidth = 640;
-    deviceHeight = 480;
-    gc_assign(graphicsDevice, gc_new<gxtkGraphics>());
-    static RtGame host;
-    game = &host;
-    app = nullptr;
-    c_MyApp* show = gc_new<c_MyApp>();
-    scrollText = ScrollText();
-    scrollX = 640;
-    scrollBaseY = 400.0f;
+    c_MyApp* show = StartShowWithoutWindow(NullGl());
 
     auto step = [] {
         gc_mark_now(gameDelegate);
@@ -47,11 +29,7 @@ TEST(LongRun, MemoryStaysFlatOver20000Frames) {
     for (int frame = 1; frame <= 20000; ++frame) {
         show->OnUpdate();
         step();
-        graphicsDevice->BeginRender();
-        BeginRender();
-        show->OnRender();
-        EndRender();
-        graphicsDevice->EndRender();
+        RenderShowFrame(show);
         step();
         if (frame == 2000) {
             after_warm_up = resident_kib();
