@@ -44,7 +44,9 @@ TEST(RunLoop, RendersOncePerPassAndUpdatesAt50HzUntilTheCloseFlag) {
     EXPECT_EQ(FakeClock::sleeps.size(), 19u);  // every pass after the first
     for (int ms : FakeClock::sleeps) EXPECT_NEAR(ms, 10, 1);
     EXPECT_EQ(host.GetDeviceWidth(), 640);
-    glfwTerminate();
+    // No glfwTerminate: unloading the GL driver before the process ends
+    // would leave its own leaks nameless for the leak checker's list of
+    // system libraries.
 }
 
 }  // namespace
