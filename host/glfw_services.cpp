@@ -69,12 +69,12 @@ String RtGlfwGame::ResolvePath(const String& path) {
 unsigned char* RtGlfwGame::LoadImageData(const String& path, int* w, int* h, int* components) {
     std::FILE* file = OpenFile(path, "rb");
     if (!file) return nullptr;
-    if (!ImageFileIsSafeToDecode(file)) {
-        std::fclose(file);
-        return nullptr;
-    }
-    unsigned char* pixels = stbi_load_from_file(file, w, h, components, 0);
+    std::vector<unsigned char> bytes;
+    bool readable = ReadImageFile(file, bytes);
     std::fclose(file);
+    if (!readable || bytes.empty() || !ImageBytesAreSafeToDecode(bytes)) return nullptr;
+    unsigned char* pixels =
+        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), w, h, components, 0);
     if (!pixels) return nullptr;
     // stb_image accepts a BMP of height 0; an image without pixels is no image.
     if (*w <= 0 || *h <= 0) {

@@ -63,21 +63,29 @@ bool JpegTablesFit(const std::vector<unsigned char>& b, size_t at) {
 
 }  // namespace
 
+bool ImageBytesAreSafeToDecode(const std::vector<unsigned char>& bytes) {
+    if (size_t start = JpegStart(bytes))
+        if (!JpegTablesFit(bytes, start)) return false;
+    int w = 0, h = 0, components = 0;
+    if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &components)) return true;
+    return w <= kMaxImageSide && h <= kMaxImageSide && static_cast<long long>(w) * h <= kMaxImagePixels;
+}
+
+bool ReadImageFile(std::FILE* file, std::vector<unsigned char>& bytes) {
+    bytes.clear();
+    unsigned char chunk[4096];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        bytes.insert(bytes.end(), chunk, chunk + got);
+        if (bytes.size() > 0x7fffffffu) return false;
+    }
+    return !std::ferror(file);
+}
+
 bool ImageFileIsSafeToDecode(std::FILE* file) {
     long start = std::ftell(file);
-    if (start < 0) return true;
-    std::vector<unsigned char> bytes(1);
-    bool safe = true;
-    if (std::fread(bytes.data(), 1, 1, file) == 1 && bytes[0] == 0xFF) {
-        unsigned char chunk[4096];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-        if (size_t start = JpegStart(bytes)) safe = JpegTablesFit(bytes, start);
-    }
-    std::fseek(file, start, SEEK_SET);
-    int w = 0, h = 0, components = 0;
-    if (safe && stbi_info_from_file(file, &w, &h, &components))
-        safe = w <= kMaxImageSide && h <= kMaxImageSide && static_cast<long long>(w) * h <= kMaxImagePixels;
-    std::fseek(file, start, SEEK_SET);
+    std::vector<unsigned char> bytes;
+    bool safe = !ReadImageFile(file, bytes) || ImageBytesAreSafeToDecode(bytes);
+    if (start >= 0) std::fseek(file, start, SEEK_SET);
     return safe;
 }
