@@ -20,11 +20,16 @@
 #include "graphics/graphics_context.h"
 #include "graphics/image.h"
 #include "host/glfw_game.h"
+#include "host/x_session.h"
 
 class WindowDevice : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!CurrentGlfwGame()) {
+            // An X server of this test process's own: a server shared by
+            // every test of a parallel run has been seen to refuse a
+            // connection now and then under load.
+            ASSERT_TRUE(xsession::StartServer()) << "Xvfb could not be started";
             ASSERT_TRUE(glfwInit()) << "no X display";
             RtGlfwGame* host = new RtVantorixGame();
             host->OpenWindow(640, 480, kWindowDecorated);
