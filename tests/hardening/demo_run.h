@@ -79,8 +79,10 @@ public:
         auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             if (Reaped(pid, o)) return "";
-            std::string window =
-                xsession::Capture("xdotool search --pid " + std::to_string(pid) + " 2>/dev/null | head -1");
+            // By process and title together: GLFW also makes a hidden helper
+            // window under the same process, which ignores a close request.
+            std::string window = xsession::Capture("xdotool search --all --pid " + std::to_string(pid) +
+                                                   " --name 'Moonlit Harbor by torvin/brinecrew' 2>/dev/null | head -1");
             if (!window.empty()) {
                 o.windowSeen = true;
                 return window;
