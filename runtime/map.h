@@ -40,6 +40,8 @@ struct c_MapOf : Object {
     using Node = c_NodeOf<V>;
     Node* root = nullptr;
 
+    // Keys compare through this; Object's identity Compare stays visible.
+    using Object::Compare;
     virtual int Compare(int a, int b) = 0;
     void mark() override { gc_shade(root); }
 
