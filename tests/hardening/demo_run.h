@@ -114,11 +114,17 @@ public:
     // kills the program if it has not ended within `limit`.
     void Close(pid_t pid, const std::string& window, Outcome& o,
                std::chrono::seconds limit = std::chrono::seconds(15)) const {
-        if (!window.empty()) {
-            xsession::SendDeleteWindow(window);
-            o.closedByRequest = true;
-        }
-        if (!KeepsRunning(pid, o, limit)) return;
+        // Asked again every second, as a user clicks again: a request that
+        // arrives while the program is still starting (before its game has
+        // begun) is dropped by design, and a loaded machine can start slowly.
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        do {
+            if (!window.empty()) {
+                xsession::SendDeleteWindow(window);
+                o.closedByRequest = true;
+            }
+            if (!KeepsRunning(pid, o, std::chrono::milliseconds(1000))) return;
+        } while (std::chrono::steady_clock::now() < deadline);
         kill(pid, SIGKILL);
         int raw = 0;
         waitpid(pid, &raw, 0);
