@@ -3,10 +3,6 @@
 #include "audio/sound_decoding.h"
 #include "fuzz/fuzz_input.h"
 
-// stb_vorbis leaks parts of a set-up it abandons half-way: the library's
-// own leak, not one of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:start_decoder\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     std::vector<unsigned char> bytes(data, data + size);
