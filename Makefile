@@ -15,7 +15,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 # Tests drive real windows: without a display they get their own X server.
-XRUN = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
+XRUN = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24 -noreset")
 # Audio in tests plays into nothing on machines without a sound card.
 TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 # The show recorded at a fixed frame rate (moonlit-capture --help).
@@ -48,12 +48,8 @@ capture: deps build
 	$(CAPTURE_RUN)
 
 # The tests include the Windows program under Wine, so the cross-build comes first.
-# A test that fails is run once more before it counts as failed: the suite
-# starts dozens of X servers, windows and players side by side, and a rare
-# refusal by one of them under load is not a fault of ours. Its output stays
-# in the log either way.
 test: deps windows build
-	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) --repeat until-pass:2
+	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
 
 # bench_frame opens windows (the demo, SDL2, immediate mode) and ends with
 # the table of what a frame costs.

@@ -37,8 +37,11 @@ inline bool StartServer() {
     if (pid == 0) {
         close(fds[0]);
         std::string fd = std::to_string(fds[1]);
+        // -noreset: an X server otherwise resets when its last client leaves
+        // and refuses connections meanwhile, so a program started just after
+        // another one ended (or after a tool's query) found no display.
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-               static_cast<char*>(nullptr));
+               "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(fds[1]);

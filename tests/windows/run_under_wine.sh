@@ -83,7 +83,7 @@ install_missing() {
 
 # An X server of our own, on the first free display number.
 start_x() {
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.txt" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.txt" 2>&1 &
   xvfb_pid=$!
   local i
   for i in $(seq 100); do
