@@ -1,5 +1,6 @@
 // The image size limits, and a walk over a JPEG's marker segments that
-// checks every Huffman table's code count.
+// checks every Huffman table's code count and that every scan decodes with
+// tables the file has defined.
 #include "host/image_file_check.h"
 
 #include <stb_image.h>
@@ -8,15 +9,26 @@
 
 namespace {
 
+// Which of the four DC and four AC Huffman tables the file has defined so
+// far. The decoder keeps its tables in memory it never clears, so a scan
+// naming a table no DHT segment filled decodes through whatever was there
+// and indexes its arrays with it.
+struct HuffmanTables {
+    bool defined[2][4] = {};
+    bool progressive = false;
+};
+
 // Reads a DHT segment the way the decoder does: table after table while
 // its length lasts, each with a class/id byte, 16 code counts and that many
 // symbols, taken from the stream even past the segment's end (0 past the
 // file's end). Returns where the decoder's reading stops, or 0 when a table
 // has more than 256 codes.
-size_t HuffmanTablesEnd(const std::vector<unsigned char>& b, size_t at, long length) {
+size_t HuffmanTablesEnd(const std::vector<unsigned char>& b, size_t at, long length, HuffmanTables& tables) {
     auto byte = [&](size_t i) -> unsigned { return i < b.size() ? b[i] : 0; };
     long left = length - 2;
     while (left > 0) {
+        unsigned kind = byte(at) >> 4, id = byte(at) & 15;
+        if (kind <= 1 && id <= 3) tables.defined[kind][id] = true;  // others end the decoding
         long codes = 0;
         for (size_t i = 1; i <= 16; ++i) codes += byte(at + i);
         if (codes > 256) return 0;
@@ -36,8 +48,28 @@ size_t JpegStart(const std::vector<unsigned char>& b) {
     return at < b.size() && b[at] == 0xD8 ? at + 1 : 0;
 }
 
+// A scan header (SOS): each component names a DC and an AC table. A
+// sequential scan decodes with both; a progressive one with the DC table
+// in its first DC pass, with the AC table in AC passes, and with neither
+// when it refines DC bits.
+bool ScanTablesDefined(const std::vector<unsigned char>& b, size_t at, const HuffmanTables& tables) {
+    auto byte = [&](size_t i) -> unsigned { return i < b.size() ? b[i] : 0; };
+    unsigned components = byte(at);
+    size_t spectral = at + 1 + 2 * components;
+    bool dcPass = byte(spectral) == 0, refining = (byte(spectral + 2) >> 4) != 0;
+    bool usesDc = !tables.progressive || (dcPass && !refining);
+    bool usesAc = !tables.progressive || !dcPass;
+    for (unsigned i = 0; i < components; ++i) {
+        unsigned pick = byte(at + 2 + 2 * i), dc = pick >> 4, ac = pick & 15;
+        if (usesDc && dc <= 3 && !tables.defined[0][dc]) return false;
+        if (usesAc && ac <= 3 && !tables.defined[1][ac]) return false;
+    }
+    return true;
+}
+
 bool JpegTablesFit(const std::vector<unsigned char>& b, size_t at) {
     size_t n = b.size();
+    HuffmanTables tables;
     while (at + 1 < n) {
         if (b[at] != 0xFF) {  // entropy-coded data between markers
             ++at;
@@ -52,10 +84,12 @@ bool JpegTablesFit(const std::vector<unsigned char>& b, size_t at) {
         if (marker == 0xD9) return true;
         long length = static_cast<long>((at + 2 < n ? b[at + 2] : 0) << 8 | (at + 3 < n ? b[at + 3] : 0));
         if (marker == 0xC4) {
-            at = HuffmanTablesEnd(b, at + 4, length);
+            at = HuffmanTablesEnd(b, at + 4, length, tables);
             if (at == 0) return false;
             continue;
         }
+        if (marker == 0xC2) tables.progressive = true;
+        if (marker == 0xDA && !ScanTablesDefined(b, at + 4, tables)) return false;
         at += 2 + static_cast<size_t>(length < 2 ? 2 : length);
     }
     return true;

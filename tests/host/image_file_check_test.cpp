@@ -67,6 +67,28 @@ TEST(ImageFileCheck, JpegHuffmanTablesOfMoreThan256CodesAreRefused) {
     }
 }
 
+// Scans naming a Huffman table no segment defined: the decoder would read
+// the table from memory it never cleared and index its arrays with it.
+// Progressive files, whose DC passes name AC tables they do not use, pass.
+TEST(ImageFileCheck, ScansWithUndefinedHuffmanTablesAreRefused) {
+    RtGlfwGame host;
+    for (const char* name : {"jpeg_scan_table_undefined.jpg", "jpeg_reads_unwritten_memory.jpg"}) {
+        EXPECT_FALSE(SafeToDecode(name)) << name;
+        int w = 0, h = 0, c = 0;
+        EXPECT_EQ(host.LoadImageData(String((kCorpus + name).c_str()), &w, &h, &c), nullptr) << name;
+    }
+    std::string progressive = testing::TempDir() + "/progressive.jpg";
+    std::string command = "convert -size 48x32 plasma:fractal -seed 3 -interlace JPEG -quality 90 " + progressive;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    int w = 0, h = 0, c = 0;
+    unsigned char* pixels = host.LoadImageData(String(progressive.c_str()), &w, &h, &c);
+    ASSERT_NE(pixels, nullptr);
+    EXPECT_EQ(w, 48);
+    EXPECT_EQ(h, 32);
+    std::free(pixels);
+    std::remove(progressive.c_str());
+}
+
 // 138 fill bytes before the start-of-image marker: longer than the buffer
 // stb_image reads a file through, whose rewinding after the format probes
 // replayed a stale buffer, so the decoder saw a Huffman table the check
