@@ -51,8 +51,10 @@ int BitLength(uint32_t n) {
     return bits;
 }
 
-// The largest r with r^dimensions <= entries, in exact integers.
+// The largest r with r^dimensions <= entries, in exact integers; 0 for an
+// empty book (which the decoder refuses).
 uint32_t Lookup1Values(uint32_t entries, uint32_t dimensions) {
+    if (entries == 0 || dimensions == 0) return 0;
     if (dimensions == 1) return entries;
     auto fits = [&](uint64_t r) {
         uint64_t power = 1;
@@ -90,26 +92,31 @@ bool SkipLengths(BitReader& bits, uint32_t entries) {
     return !bits.Ended();
 }
 
-bool SkipCodebook(BitReader& bits) {
+// tableValues: what the books before this one declared, added to.
+bool SkipCodebook(BitReader& bits, uint64_t& tableValues) {
     if (bits.Read(24) != 0x564342) return false;
     uint32_t dimensions = bits.Read(16);
     uint32_t entries = bits.Read(24);
     if (dimensions == 0 && entries != 0) return false;
     if (!SkipLengths(bits, entries)) return false;
+    // The decoder spreads every book's entries over its dimensions (into a
+    // value table, or the class lists of a residue that classifies with it).
+    uint64_t bookValues = uint64_t{entries} * dimensions;
+    tableValues += bookValues;
+    if (tableValues > kMaxCodebookValues) return false;
     uint32_t lookup = bits.Read(4);
     if (lookup == 0) return !bits.Ended();
     if (lookup > 2) return false;
     bits.Skip(64);  // minimum and delta
     uint32_t valueBits = bits.Read(4) + 1;
     bits.Read(1);
-    uint64_t tableValues = uint64_t{entries} * dimensions;
-    if (bits.Ended() || tableValues > kMaxCodebookValues) return false;
+    if (bits.Ended()) return false;
     // The decoder finds the lookup-1 count in single-precision floating
     // point, which overflows once 2^dimensions passes the int range (and
     // then disagrees with the exact count); such books are refused.
     if (lookup == 1 && dimensions > 30) return false;
-    uint64_t values = lookup == 1 ? Lookup1Values(entries, dimensions) : tableValues;
-    return bits.Skip(values * valueBits);
+    uint64_t values = lookup == 1 ? Lookup1Values(entries, dimensions) : bookValues;
+    return values > 0 && bits.Skip(values * valueBits);
 }
 
 }  // namespace
@@ -161,8 +168,9 @@ bool CodebooksFit(const std::vector<unsigned char>& packet) {
     if (packet.size() < 7) return false;
     BitReader bits(packet, 7);  // packet type 5 and "vorbis"
     uint32_t books = bits.Read(8) + 1;
+    uint64_t tableValues = 0;
     for (uint32_t i = 0; i < books; ++i) {
-        if (!SkipCodebook(bits)) return false;
+        if (!SkipCodebook(bits, tableValues)) return false;
     }
     return !bits.Ended();
 }

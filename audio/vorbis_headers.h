@@ -19,14 +19,17 @@ std::vector<std::vector<unsigned char>> ReadHeaderPackets(std::FILE* file, int c
 bool CommentHeaderFits(const std::vector<unsigned char>& packet);
 
 // The set-up header (third packet), read up to the end of its codebooks as
-// the decoder will read it: every codebook is whole within the packet, its
-// value table stays within kMaxCodebookValues, and nothing in it depends on
-// arithmetic the decoder gets wrong.
+// the decoder will read it: every codebook is whole within the packet, all
+// books together spread no more than kMaxCodebookValues entries over their
+// dimensions, and nothing in them depends on arithmetic the decoder gets
+// wrong.
 bool CodebooksFit(const std::vector<unsigned char>& packet);
 
-// entries x dimensions of one codebook's value table; real encoders stay
-// below a hundred thousand.
-constexpr uint64_t kMaxCodebookValues = uint64_t{1} << 24;
+// entries x dimensions summed over all codebooks. The encoder's own set-ups
+// stay below 90,000 (6 channels at its highest quality); the decoder
+// expands each of these at set-up (into value tables or residue class
+// lists), so this bounds the memory and time a small file can ask for.
+constexpr uint64_t kMaxCodebookValues = uint64_t{1} << 20;
 
 // Both checks on the stream at the file's position, which is kept.
 bool VorbisHeadersFit(std::FILE* file);
