@@ -26,9 +26,8 @@ class WindowDevice : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!CurrentGlfwGame()) {
-            // An X server of this test process's own: a server shared by
-            // every test of a parallel run has been seen to refuse a
-            // connection now and then under load.
+            // An X server of this test process's own, so that tests run
+            // side by side never draw into each other's windows.
             ASSERT_TRUE(xsession::StartServer()) << "Xvfb could not be started";
             ASSERT_TRUE(glfwInit()) << "no X display";
             RtGlfwGame* host = new RtVantorixGame();

@@ -19,8 +19,15 @@ inline pid_t& ServerPid() {
     return pid;
 }
 
+// The process that started the server: a forked child (a death test's)
+// runs the exit handlers too, and must leave its parent's server alone.
+inline pid_t& ServerOwner() {
+    static pid_t pid = 0;
+    return pid;
+}
+
 inline void StopServer() {
-    if (ServerPid() > 0) {
+    if (ServerPid() > 0 && ServerOwner() == getpid()) {
         kill(ServerPid(), SIGTERM);
         waitpid(ServerPid(), nullptr, 0);
         ServerPid() = 0;
@@ -52,6 +59,7 @@ inline bool StartServer() {
     close(fds[0]);
     if (number.empty()) return false;
     ServerPid() = pid;
+    ServerOwner() = getpid();
     setenv("DISPLAY", (":" + number).c_str(), 1);
     std::atexit(StopServer);
     return true;
