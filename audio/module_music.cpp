@@ -41,7 +41,7 @@ std::vector<char> NarrowPath(const String& path) {
     wide.push_back(0);
     std::vector<char> narrow(wide.size() * MB_CUR_MAX + 1, 0);
     if (std::wcstombs(narrow.data(), wide.data(), narrow.size()) == static_cast<size_t>(-1))
-        narrow.assign(1, 0);
+        narrow[0] = 0;  // an empty name
     return narrow;
 }
 

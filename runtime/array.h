@@ -83,10 +83,13 @@ public:
     }
 
 private:
+    // Built in place and never destroyed: arrays held by other statics may
+    // still point at it while the program's statics are torn down.
     static Rep* make_empty_body() {
-        static Rep storage{gc_object::static_tag{}};
-        gc_register_static(&storage);
-        return &storage;
+        alignas(Rep) static unsigned char storage[sizeof(Rep)];
+        Rep* body = new (storage) Rep(gc_object::static_tag{});
+        gc_register_static(body);
+        return body;
     }
     static Rep* allocate(int n) {
         long long bytes = static_cast<long long>(sizeof(Rep)) + static_cast<long long>(n) * sizeof(T);
