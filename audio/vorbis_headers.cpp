@@ -1,7 +1,8 @@
 // Walks the Vorbis comment and set-up headers ahead of the decoder library.
-// Only what decides the library's allocation sizes is checked; everything
-// else (floors, residues, mappings) is left to the library, whose sizes
-// there are bounded by small fields.
+// Only what decides the library's allocation sizes and set-up work is
+// checked: the comment lengths and the codebooks (whose entries and
+// dimensions also size the residues' class lists). Floors, residues and
+// mappings are otherwise sized by small fields and left to the library.
 #include "audio/vorbis_headers.h"
 
 #include <cstring>
@@ -32,7 +33,10 @@ public:
         return value;
     }
     bool Skip(uint64_t bits) {
-        if (Left() < bits) return !(ended_ = true);
+        if (Left() < bits) {
+            ended_ = true;
+            return false;
+        }
         at_ += bits;
         return true;
     }
