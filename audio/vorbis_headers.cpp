@@ -6,6 +6,7 @@
 #include "audio/vorbis_headers.h"
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -123,8 +124,9 @@ bool SkipCodebook(BitReader& bits, uint64_t& tableValues) {
     return values > 0 && bits.Skip(values * valueBits);
 }
 
-}  // namespace
-
+// The first count packets of the stream, put together from the Ogg pages at
+// the file's current position; fewer when the pages end first or a page is
+// broken. Reads the file; the caller restores the position.
 std::vector<std::vector<unsigned char>> ReadHeaderPackets(std::FILE* file, int count) {
     std::vector<std::vector<unsigned char>> packets(1);
     while (static_cast<int>(packets.size()) <= count) {
@@ -148,6 +150,8 @@ std::vector<std::vector<unsigned char>> ReadHeaderPackets(std::FILE* file, int c
     return packets;
 }
 
+// The comment header (second packet): the vendor text, the comment count
+// and every comment fit inside the packet.
 bool CommentHeaderFits(const std::vector<unsigned char>& packet) {
     size_t at = 7;  // packet type 3 and "vorbis"
     auto length = [&](uint64_t& n) {
@@ -168,6 +172,7 @@ bool CommentHeaderFits(const std::vector<unsigned char>& packet) {
     return true;
 }
 
+// The set-up header (third packet), read up to the end of its codebooks.
 bool CodebooksFit(const std::vector<unsigned char>& packet) {
     if (packet.size() < 7) return false;
     BitReader bits(packet, 7);  // packet type 5 and "vorbis"
@@ -178,6 +183,8 @@ bool CodebooksFit(const std::vector<unsigned char>& packet) {
     }
     return !bits.Ended();
 }
+
+}  // namespace
 
 bool VorbisHeadersFit(std::FILE* file) {
     long start = std::ftell(file);
