@@ -154,7 +154,9 @@ w = d.create_resource_object('window', int(sys.argv[1]))
 ev = protocol.event.ClientMessage(window=w, client_type=d.intern_atom('WM_PROTOCOLS'),
                                   data=(32, [d.intern_atom('WM_DELETE_WINDOW'), X.CurrentTime, 0, 0, 0]))
 w.send_event(ev)
-d.flush()
+# A round trip, not a flush: a message sent just before the sender
+# disconnects was now and then lost.
+d.sync()
 EOF
 }
 
