@@ -21,6 +21,7 @@
 set -euo pipefail
 
 title="Moonlit Harbor by torvin/brinecrew"
+close_window=$(cd "$(dirname "$0")/../../scripts" && pwd)/close-window
 exe=moonlit-harbor.exe
 check_exe=""
 if [ "${1:-}" = --check ]; then
@@ -38,7 +39,6 @@ odd_folder="港の灯 Hafen-Ü"
 prefix=${MOONLIT_WINE_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/moonlit-harbor/wine-prefix}
 work=$(mktemp -d "${TMPDIR:-/tmp}/moonlit-wine.XXXXXX")
 artifacts=${MOONLIT_WINE_ARTIFACTS:-$work}
-python=/usr/bin/python3   # Debian's, which has python3-xlib
 
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko installers at prefix creation; no ALSA or Pulse audio.
@@ -146,18 +146,7 @@ frame_looks_right() {
 }
 
 send_delete_window() {
-  timeout 30 "$python" - "$1" <<'EOF'
-import sys
-from Xlib import display, X, protocol
-d = display.Display()
-w = d.create_resource_object('window', int(sys.argv[1]))
-ev = protocol.event.ClientMessage(window=w, client_type=d.intern_atom('WM_PROTOCOLS'),
-                                  data=(32, [d.intern_atom('WM_DELETE_WINDOW'), X.CurrentTime, 0, 0, 0]))
-w.send_event(ev)
-# A round trip, not a flush: a message sent just before the sender
-# disconnects was now and then lost.
-d.sync()
-EOF
+  timeout 30 "$close_window" "$1"
 }
 
 # What the program prints on a machine without sound: OpenAL finds no
