@@ -3,8 +3,9 @@
 #include <clocale>
 #include <cstdlib>
 
-#include "app/device_steps.h"
 #include "app/framework.h"
+#include "app/graphics_device.h"
+#include "audio/gxtk_audio.h"
 #include "host/rt_thread.h"
 
 c_App* app = nullptr;

@@ -1,37 +1,40 @@
-// c_GameDelegate: turns each host call into device work and the
-// application's callbacks, in a fixed order of steps.
-#include "app/device_steps.h"
+// c_GameDelegate: turns each host call into work on the graphics, audio and
+// input devices and the application's callbacks, in a fixed order of steps.
 #include "app/framework.h"
+#include "app/graphics_device.h"
+#include "audio/gxtk_audio.h"
 
 void c_GameDelegate::mark() {
-    ShadeGraphicsDevice(graphics);
-    ShadeAudioDevice(audio);
+    gc_shade(graphics);
+    gc_shade(audio);
     gc_shade(input);
 }
 
 void c_GameDelegate::StartGame() {
-    StartGraphicsDevice(this);
-    StartAudioDevice(this);
+    gc_assign(graphics, SetUpGraphicsDevice());
+    gc_assign(audio, gc_new<gxtkAudio>());
+    gc_assign(audioDevice, audio);
     gc_assign(input, gc_new<c_InputDevice>());
     gc_assign(inputDevice, input);
-    SyncGraphicsDeviceSize();
-    InitGraphicsDisplayModes();
+    SyncDeviceSize();
+    InitDisplayModes();
     app->OnCreate();
 }
 
-void c_GameDelegate::SuspendGame() { SuspendAudioDevice(this); }
-void c_GameDelegate::ResumeGame() { ResumeAudioDevice(this); }
+void c_GameDelegate::SuspendGame() { audio->Suspend(); }
+void c_GameDelegate::ResumeGame() { audio->Resume(); }
 
 void c_GameDelegate::UpdateGame() {
-    SyncGraphicsDeviceSize();
+    SyncDeviceSize();
     input->PollJoysticks();
     app->OnUpdate();
     input->ClearHits();
 }
 
 void c_GameDelegate::RenderGame() {
-    SyncGraphicsDeviceSize();
-    RenderWithDevice(this, app);
+    SyncDeviceSize();
+    c_App* application = app;
+    RenderBracket(graphics, [application] { application->OnRender(); });
 }
 
 void c_GameDelegate::KeyEvent(int ev, int data) {
@@ -44,4 +47,4 @@ void c_GameDelegate::TouchEvent(int ev, int data, float x, float y) { input->Tou
 void c_GameDelegate::MotionEvent(int ev, int data, float x, float y, float z) {
     input->MotionEvent(ev, data, x, y, z);
 }
-void c_GameDelegate::DiscardGraphics() { DiscardDeviceGraphics(this); }
+void c_GameDelegate::DiscardGraphics() { graphics->DiscardGraphics(); }

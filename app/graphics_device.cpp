@@ -1,4 +1,5 @@
-// Device set-up, size sync and display modes.
+// The graphics globals at start-up, the device set-up, the size sync and
+// the display modes.
 #include "app/graphics_device.h"
 
 #include "graphics/font.h"
@@ -15,6 +16,13 @@ void init_display_mode_globals() {
 void register_display_mode_roots() {
     gc_add_root(+[]() -> gc_object* { return displayModes.Body(); });
     gc_add_root(+[]() -> gc_object* { return desktopMode; });
+}
+
+void InitGraphicsGlobals() {
+    init_graphics_globals();
+    register_graphics_roots();
+    init_display_mode_globals();
+    register_display_mode_roots();
 }
 
 gxtkGraphics* SetUpGraphicsDevice() {

@@ -29,6 +29,9 @@ extern c_DisplayMode* desktopMode;
 // Start-up values (no modes, no desktop mode) and their collector roots.
 void init_display_mode_globals();
 void register_display_mode_roots();
+// Start-up: the graphics context's globals and the display modes' globals,
+// with their collector roots.
+void InitGraphicsGlobals();
 
 // Creates the device, makes it the framework's graphics device and selects
 // the default font. Returns the device for the delegate to keep.

@@ -1,6 +1,6 @@
 // main(): the process entry of every program on the framework. The program
-// itself provides MoonlitProgram() (app/framework.h) and links this file's
-// library, moonlit_main.
+// itself provides MoonlitProgram() (framework.h) and links this file's
+// library, moonlit_main; the host's RunHost runs the steps.
 #include "app/framework.h"
 #include "host/entry.h"
 
