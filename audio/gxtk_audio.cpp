@@ -1,10 +1,13 @@
 // The sample-audio device: channels and their sources, playback control,
-// sample loading through the host's LoadAudioData, and the discard list.
+// sample loading through the host's LoadAudioData (whose decoder the audio
+// start-up installs), and the discard list.
 #include "audio/gxtk_audio.h"
 
 #include <cmath>
 #include <cstdlib>
 
+#include "audio/sound_decoding.h"
+#include "host/glfw_game.h"
 #include "host/rt_game.h"
 #include "runtime/error.h"
 
@@ -57,6 +60,12 @@ const std::vector<ALuint>& DiscardedBuffers() { return discardList; }
 
 void register_audio_roots() {
     gc_add_root(+[]() -> gc_object* { return audioDevice; });
+}
+
+void InitAudioGlobals() {
+    audioDevice = nullptr;
+    register_audio_roots();
+    SetAudioDecoder(DecodeSoundFile);
 }
 
 // ---- gxtkAudio -----------------------------------------------------------

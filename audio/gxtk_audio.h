@@ -78,6 +78,9 @@ private:
 // The framework's audio device (null until the game starts); a root.
 extern gxtkAudio* audioDevice;
 void register_audio_roots();
+// Start-up: audioDevice null and a root, and the host's LoadAudioData given
+// the sound decoder (sound_decoding.h).
+void InitAudioGlobals();
 
 // Buffer names waiting to be deleted, oldest first.
 const std::vector<ALuint>& DiscardedBuffers();

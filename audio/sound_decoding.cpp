@@ -1,4 +1,5 @@
-// Routing of a sound file to its decoder by the ending of its name.
+// DecodeSoundFile: a sound file routed to its decoder by the ending of its
+// name.
 #include "audio/sound_decoding.h"
 
 unsigned char* DecodeSoundFile(std::FILE* file, const String& name, int* length, int* channels,

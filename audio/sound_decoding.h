@@ -21,6 +21,7 @@ unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* by
 
 // Chooses the decoder by the ending of name (".wav" or ".ogg", compared in
 // lower case; the contents are never sniffed); null for any other ending.
-// This is the decoder the host's LoadAudioData runs on the file it opened.
+// This is the decoder the host's LoadAudioData runs on the file it opened;
+// InitAudioGlobals (gxtk_audio.h) installs it.
 unsigned char* DecodeSoundFile(std::FILE* file, const String& name, int* length, int* channels,
                                int* bytesPerSample, int* rate);
