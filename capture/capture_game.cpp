@@ -76,7 +76,7 @@ void CaptureGame::Present() {
     bool keep = frame >= range_.startFrame;
     if (keep && video_) {
         ReadBack();
-        if (!video_->WriteFrame(frame, pixels_.data(), frameWidth_, frameHeight_)) failed_ = true;
+        if (!video_->WriteFrame(frame, pixels_.data(), framebufferWidth, framebufferHeight)) failed_ = true;
     }
     if (sound_) {
         int rate = sound_->SampleRate();
@@ -88,15 +88,15 @@ void CaptureGame::Present() {
     if (progress_) progress_(presented_);
 }
 
-// The back buffer, before the swap, with GL's bottom-up rows turned over.
+// The back buffer, before the swap, with GL's bottom-up rows turned over;
+// its size is the framebuffer size the host keeps.
 void CaptureGame::ReadBack() {
-    glfwGetFramebufferSize(window, &frameWidth_, &frameHeight_);
-    size_t stride = static_cast<size_t>(frameWidth_) * 3;
-    pixels_.resize(stride * frameHeight_);
+    size_t stride = static_cast<size_t>(framebufferWidth) * 3;
+    pixels_.resize(stride * framebufferHeight);
     row_.resize(stride);
     gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl.ReadPixels(0, 0, frameWidth_, frameHeight_, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
-    for (int top = 0, bottom = frameHeight_ - 1; top < bottom; ++top, --bottom) {
+    gl.ReadPixels(0, 0, framebufferWidth, framebufferHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+    for (int top = 0, bottom = framebufferHeight - 1; top < bottom; ++top, --bottom) {
         uint8_t* a = pixels_.data() + top * stride;
         uint8_t* b = pixels_.data() + bottom * stride;
         std::memcpy(row_.data(), a, stride);

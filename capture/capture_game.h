@@ -83,7 +83,6 @@ private:
     int presented_ = 0;
     bool failed_ = false;
     bool stopRequested_ = false;
-    int frameWidth_ = 0, frameHeight_ = 0;  // the framebuffer's pixels
     std::vector<uint8_t> pixels_;  // reused from frame to frame
     std::vector<uint8_t> row_;
 };

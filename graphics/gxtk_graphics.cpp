@@ -1,8 +1,6 @@
 // The drawing device: batch, flush, state changes and the draw operations.
 #include "graphics/gxtk_graphics.h"
 
-#include <GLFW/glfw3.h>
-
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -21,7 +19,8 @@ int32_t TruncToInt(double value) {
 gxtkGraphics::gxtkGraphics()
     : width(0), height(0), color(0xffffffffu), r(255), g(255), b(255), alpha(1), ix(1), iy(0), jx(0), jy(1), tx(0),
       ty(0), tformed(false), primType(0), primCount(0), primSurface(nullptr) {
-    if (GLFWwindow* window = HostWindow()) glfwGetWindowSize(window, &width, &height);
+    int framebuffer_width = 0, framebuffer_height = 0;
+    HostWindowSizes(&width, &height, &framebuffer_width, &framebuffer_height);
     for (int q = 0; q < kMaxQuads; ++q) {
         uint16_t* i = quadIndices + q * 6;
         uint16_t first = static_cast<uint16_t>(q * 4);
