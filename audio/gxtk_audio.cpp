@@ -17,6 +17,31 @@ namespace {
 
 std::vector<ALuint> discardList;
 
+// Every device a gxtkAudio opened, with its context. They stay open for the
+// whole run and are closed by an exit handler: the OpenAL library reports a
+// device still open when it is unloaded ("alc_cleanup: 1 device not
+// closed"). A namespace-scope vector is built before main, so it outlives
+// the handler, which is registered later.
+struct OpenedDevice {
+    ALCdevice* device;
+    ALCcontext* context;
+};
+std::vector<OpenedDevice> opened_devices;
+
+void CloseOpenedDevices() {
+    alcMakeContextCurrent(nullptr);
+    for (const OpenedDevice& opened : opened_devices) {
+        if (opened.context) alcDestroyContext(opened.context);
+        alcCloseDevice(opened.device);
+    }
+    opened_devices.clear();
+}
+
+void CloseAtExit(ALCdevice* device, ALCcontext* context) {
+    if (opened_devices.empty()) std::atexit(CloseOpenedDevices);
+    opened_devices.push_back({device, context});
+}
+
 // The source's AL_SOURCE_STATE; AL_INITIAL when it cannot be asked (no
 // context), so that such a channel is never taken for finished.
 ALint SourceState(ALuint source) {
@@ -80,6 +105,7 @@ gxtkAudio::gxtkAudio() {
             Print(String("OpenAl error: alcCreateContext failed"));
         else if (!alcMakeContextCurrent(context))
             Print(String("OpenAl error: alcMakeContextCurrent failed"));
+        CloseAtExit(device, context);
     }
     alDistanceModel(AL_NONE);
     for (gxtkChannel& c : channels) c = gxtkChannel{0, nullptr, 0, kChannelStopped};

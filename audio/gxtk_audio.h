@@ -43,6 +43,7 @@ struct gxtkAudio : Object {
 
     // Opens the default device (or the two generic ones) and makes a
     // context current; on failure prints why and goes on without sound.
+    // Both stay open until the process exits, and are closed then.
     gxtkAudio();
     // Keeps alive the samples of channels that are still sounding.
     void mark() override;
