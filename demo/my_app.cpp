@@ -10,7 +10,15 @@
 #include "graphics/font.h"
 #include "graphics/graphics_context.h"
 
+namespace {
+
+// The window's icon, one of the sizes make-icons draws.
+const char* const kWindowIconPath = "vantorix://data/icons/moonlit-harbor-64.png";
+
+}  // namespace
+
 int c_MyApp::OnCreate() {
+    game->SetWindowIcon(String(kWindowIconPath));
     SetUpdateRate(50);
     gc_assign(demoFont, LoadFont(String("fonti.png"), 32, 91, false));
     SetFont(demoFont);  // null falls back to the default font
