@@ -4,7 +4,9 @@
 #              (the Windows build under Wine included)
 # Also: make bench, make sanitize (the test suite under address and
 # undefined-behaviour sanitizers), make fuzz (the libFuzzer targets, with
-# clang, in build-fuzz/), make windows (the Windows program in out/windows),
+# clang, in build-fuzz/), make windows (the Windows program in out/windows
+# and out/moonlit-harbor-windows.zip), make install PREFIX=... (the program
+# installed, default /usr/local), make package (the Debian package in out/),
 # make clean.
 
 BUILD      ?= build
@@ -13,6 +15,7 @@ WIN_BUILD  ?= build-windows
 WIN_OUT    ?= out/windows
 FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
+PREFIX     ?= /usr/local
 CMAKE_ARGS ?=
 # Tests drive real windows: without a display they get their own X server.
 XRUN = $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24 -noreset")
@@ -22,7 +25,7 @@ TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 CAPTURE_OUT ?= out
 CAPTURE_RUN = $(XRUN) $(BUILD)/capture/moonlit-capture --out $(CAPTURE_OUT)
 
-.PHONY: all build run capture test bench sanitize windows fuzz deps clean
+.PHONY: all build run capture test bench sanitize windows fuzz deps install package clean
 
 all: build
 
@@ -46,6 +49,17 @@ endif
 # out/moonlit-harbor.mp4 with ffmpeg; PNG frames and a WAVE in out/ without.
 capture: deps build
 	$(CAPTURE_RUN)
+
+# The program with its launcher, data, desktop entry, icons and metainfo.
+install: deps build
+	cmake --install $(BUILD) --prefix $(PREFIX) --strip
+
+# out/moonlit-harbor_VERSION_ARCH.deb, made by CPack; install it with
+# apt install ./out/moonlit-harbor_*.deb.
+package: deps build
+	rm -rf $(BUILD)/package
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package
+	mkdir -p out && cp $(BUILD)/package/*.deb out/
 
 # The tests include the Windows program under Wine, so the cross-build comes first.
 test: deps windows build

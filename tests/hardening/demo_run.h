@@ -34,19 +34,25 @@ struct Outcome {
     std::string out, err;
 };
 
+// What a run folder starts with: the show (the program, data/ and the
+// module) or nothing, for a program that lives elsewhere and must find its
+// files without help from its working directory.
+enum class FolderContents { kShow, kNothing };
+
 class RunFolder {
 public:
-    RunFolder() {
+    explicit RunFolder(FolderContents contents = FolderContents::kShow) {
         char tmpl[] = "/tmp/moonlit-run-XXXXXX";
         dir_ = mkdtemp(tmpl);
+        // Readable by anyone: an unprivileged user may run it (see Run).
+        chmod(dir_.c_str(), 0755);
+        if (contents == FolderContents::kNothing) return;
         fs::copy_file(MOONLIT_DEMO_PROGRAM, dir_ / "moonlit-harbor");
         fs::create_directory(dir_ / "data");
         const fs::path src = fs::path(MOONLIT_SOURCE_DIR) / "data";
         fs::copy_file(src / "fonti.png", data() / "fonti.png");
         fs::copy_file(src / "kova_font.png", data() / "kova_font.png");
         fs::copy_file(src / "spartanic.xm", dir_ / "spartanic.xm");
-        // Readable by anyone: an unprivileged user may run it (see Run).
-        chmod(dir_.c_str(), 0755);
     }
     ~RunFolder() {
         chmod(data().c_str(), 0755);
