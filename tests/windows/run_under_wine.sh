@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the Windows build of the demo under Wine on an X server of its own and
 # checks what a person would see: the window "Moonlit Harbor by torvin/brinecrew"
-# at 640 x 480, a frame with the black bars and the plasma, a close request
+# at 640 x 480 with its icon, a frame with the black bars and the plasma, a close request
 # (WM_DELETE_WINDOW) ending the program with status 0, and the program's
 # messages on a machine without sound.
 #
@@ -207,6 +207,9 @@ main() {
   done
   [ -z "$why" ] || fail "$why"
   note "bars and plasma on screen"
+  # The program's window icon (64 x 64, from data/icons) reaches the X window.
+  xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (64 x 64)' || fail "the window does not show its icon"
+  note "the window has its icon"
 
   send_delete_window "$wid" || fail "could not send WM_DELETE_WINDOW"
   local status=0
