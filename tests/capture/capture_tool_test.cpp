@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 #include "tests/capture/capture_files.h"
@@ -103,8 +104,11 @@ TEST(CaptureTool, WithoutFfmpegFramesAndSoundStayAndTheToolSaysHowToMux) {
     EXPECT_TRUE(std::filesystem::exists(FrameFile(t / "out", 2)));
     EXPECT_FALSE(std::filesystem::exists(t / "out/moonlit-harbor.mp4"));
     EXPECT_NE(r.out.find("ffmpeg -framerate 60 -start_number 0"), std::string::npos) << r.out;
-    // Off a terminal, progress comes as whole lines on standard error.
+    // Off a terminal, progress comes as whole lines on standard error, and
+    // nothing else does (no audio device left open at exit, for one).
     EXPECT_NE(r.err.find("frame 3/3"), std::string::npos) << r.err;
+    std::istringstream lines(r.err);
+    for (std::string line; std::getline(lines, line);) EXPECT_EQ(line.rfind("frame ", 0), 0u) << line;
 }
 
 TEST(CaptureTool, TheVideoHasTheFramesAndTheDurationOfTheCapture) {

@@ -132,8 +132,9 @@ TEST_F(Program, ShowsTheShowAndClosesOnRequest) {
     double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
     EXPECT_EQ(status, 0);
     EXPECT_LT(took, 1.0);
-    std::string log = read_whole_file(running_.log);
-    EXPECT_NE(log.find("Playing Low Tide Lanterns (8 chn)"), std::string::npos) << log;
+    // Nothing but what the program means to say: no library complaining at
+    // exit about an audio device left open.
+    EXPECT_EQ(read_whole_file(running_.log), "Playing Low Tide Lanterns (8 chn)\n");
 }
 
 TEST_F(Program, InterruptEndsItWhileTheMusicPlays) {
