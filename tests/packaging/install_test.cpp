@@ -121,8 +121,9 @@ void CheckLauncherStartsTheShow(const fs::path& launcher) {
     pid_t pid = elsewhere.Start(kSoundless, "", Quote(launcher));
     std::string window = elsewhere.WaitForWindow(pid, o);
     ASSERT_FALSE(window.empty()) << o.out << o.err;
-    EXPECT_NE(xsession::Capture("xprop -id " + window + " _NET_WM_ICON").find("Icon (64 x 64)"), std::string::npos);
+    // The game sets its icon once it has begun; a second in, it has.
     EXPECT_TRUE(elsewhere.KeepsRunning(pid, o, std::chrono::milliseconds(1000))) << o.out << o.err;
+    EXPECT_NE(xsession::Capture("xprop -id " + window + " _NET_WM_ICON").find("Icon (64 x 64)"), std::string::npos);
     elsewhere.Close(pid, window, o);
     EXPECT_TRUE(o.exited);
     EXPECT_EQ(o.status, 0);
