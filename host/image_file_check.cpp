@@ -5,6 +5,7 @@
 
 #include <stb_image.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -102,7 +103,10 @@ bool ImageBytesAreSafeToDecode(const std::vector<unsigned char>& bytes) {
         if (!JpegTablesFit(bytes, start)) return false;
     int w = 0, h = 0, components = 0;
     if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &components)) return true;
-    return w <= kMaxImageSide && h <= kMaxImageSide && static_cast<long long>(w) * h <= kMaxImagePixels;
+    // A top-down BMP reports its height negative; the decoder allocates for
+    // its magnitude.
+    long long width = std::llabs(w), height = std::llabs(h);
+    return width <= kMaxImageSide && height <= kMaxImageSide && width * height <= kMaxImagePixels;
 }
 
 bool ReadImageFile(std::FILE* file, std::vector<unsigned char>& bytes) {

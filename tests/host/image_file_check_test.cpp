@@ -110,6 +110,7 @@ TEST(ImageFileCheck, AnImageWithoutPixelsIsNoImage) {
 
 TEST(ImageFileCheck, SizeLimitsHoldBeforeAnyPixelIsDecoded) {
     EXPECT_FALSE(SafeToDecode("gif_huge_screen.gif"));  // 94 bytes asking for 18176 x 18759
+    EXPECT_FALSE(SafeToDecode("bmp_top_down_huge.bmp"));  // 1024 x -458748: top-down rows
     struct Case {
         int w, h;
         bool safe;
