@@ -28,6 +28,7 @@ GlFunctions SystemGl() {
     t.PixelStorei = glPixelStorei;
     t.GetError = glGetError;
     t.ReadPixels = glReadPixels;
+    t.CopyTexSubImage2D = glCopyTexSubImage2D;
     return t;
 }
 
@@ -58,6 +59,7 @@ void null_tex_sub_image(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, G
 void null_pixel_store(GLenum, GLint) {}
 GLenum null_get_error() { return GL_NO_ERROR; }
 void null_read_pixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*) {}
+void null_copy_tex_sub_image(GLenum, GLint, GLint, GLint, GLint, GLint, GLsizei, GLsizei) {}
 
 }  // namespace
 
@@ -88,5 +90,6 @@ GlFunctions NullGl() {
     t.PixelStorei = null_pixel_store;
     t.GetError = null_get_error;
     t.ReadPixels = null_read_pixels;
+    t.CopyTexSubImage2D = null_copy_tex_sub_image;
     return t;
 }

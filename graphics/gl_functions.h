@@ -46,6 +46,8 @@ struct GlFunctions {
     void (*PixelStorei)(GLenum pname, GLint param);
     GLenum (*GetError)();
     void (*ReadPixels)(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type, void* pixels);
+    void (*CopyTexSubImage2D)(GLenum target, GLint level, GLint xoffset, GLint yoffset, GLint x, GLint y,
+                              GLsizei w, GLsizei h);
 };
 
 // The table in use; starts as the system's GL.

@@ -88,6 +88,9 @@ void rec_read_pixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum t,
     for (GLsizei i = 0; i < w * h; ++i) words[i] = static_cast<uint32_t>(i);
     record("ReadPixels", {double(x), double(y), double(w), double(h), double(f), double(t)}, p);
 }
+void rec_copy_tex_sub_image(GLenum t, GLint l, GLint xo, GLint yo, GLint x, GLint y, GLsizei w, GLsizei h) {
+    record("CopyTexSubImage2D", {double(t), double(l), double(xo), double(yo), double(x), double(y), double(w), double(h)});
+}
 
 }  // namespace
 
@@ -118,5 +121,6 @@ GlFunctions RecordingGl() {
     t.PixelStorei = rec_pixel_storei;
     t.GetError = rec_get_error;
     t.ReadPixels = rec_read_pixels;
+    t.CopyTexSubImage2D = rec_copy_tex_sub_image;
     return t;
 }

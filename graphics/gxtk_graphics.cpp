@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "graphics/frame_magnifier.h"
 #include "graphics/gl_functions.h"
 #include "graphics/gxtk_surface.h"
 #include "graphics/host_link.h"
@@ -90,6 +91,9 @@ int gxtkGraphics::BeginRender() {
 
 void gxtkGraphics::EndRender() {
     if (primCount > 0) Flush();
+    int picture_width = 0, picture_height = 0, fb_width = 0, fb_height = 0;
+    if (HostMagnifiedPicture(&picture_width, &picture_height, &fb_width, &fb_height))
+        MagnifyFrame(picture_width, picture_height, fb_width, fb_height);
 }
 
 void gxtkGraphics::DiscardGraphics() {}

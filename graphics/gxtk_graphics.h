@@ -80,6 +80,8 @@ struct gxtkGraphics final : Object {
     virtual int Width();
     virtual int Height();
     virtual int BeginRender();
+    // Flushes the batch; when the host shows the picture magnified, then
+    // draws it magnified into the window (frame_magnifier.h).
     virtual void EndRender();
     virtual void DiscardGraphics();
     virtual gxtkSurface* LoadSurface(String path);

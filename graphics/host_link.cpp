@@ -11,11 +11,22 @@ GLFWwindow* HostWindow() {
 bool HostWindowSizes(int* width, int* height, int* fbWidth, int* fbHeight) {
     RtGlfwGame* game = CurrentGlfwGame();
     bool known = game && game->GetWindow();
-    *width = known ? game->windowWidth : 0;
-    *height = known ? game->windowHeight : 0;
-    *fbWidth = known ? game->framebufferWidth : 0;
-    *fbHeight = known ? game->framebufferHeight : 0;
+    bool magnified = known && game->picture_width > 0;
+    *width = !known ? 0 : magnified ? game->picture_width : game->windowWidth;
+    *height = !known ? 0 : magnified ? game->picture_height : game->windowHeight;
+    *fbWidth = !known ? 0 : magnified ? game->picture_width : game->framebufferWidth;
+    *fbHeight = !known ? 0 : magnified ? game->picture_height : game->framebufferHeight;
     return known;
+}
+
+bool HostMagnifiedPicture(int* width, int* height, int* fbWidth, int* fbHeight) {
+    RtGlfwGame* game = CurrentGlfwGame();
+    if (!game || !game->GetWindow() || game->picture_width == 0) return false;
+    *width = game->picture_width;
+    *height = game->picture_height;
+    *fbWidth = game->framebufferWidth;
+    *fbHeight = game->framebufferHeight;
+    return true;
 }
 
 unsigned HostContextGeneration() { return static_cast<unsigned>(CurrentContextGeneration()); }

@@ -18,7 +18,7 @@ void OnGlfwError(int error, const char* description) {
 
 }  // namespace
 
-int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv)) {
+int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv), const WindowChoice& window) {
     PlatformKeepTerminationSignals();
     glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit()) {
@@ -28,6 +28,7 @@ int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv)
     }
     // Lives until the process ends; never destroyed.
     RtVantorixGame* game = new RtVantorixGame();
+    game->window_choice = window;
     try {
         startFramework(argc, argv);
     } catch (ThrowableObject* thrown) {

@@ -3,7 +3,10 @@
 // start-up and the game loop.
 #pragma once
 
+#include "host/glfw_game.h"
+
 // Runs the process: returns when the game loop ends (the application
 // normally ends the process itself). startFramework creates the application
-// and installs its delegate in the host.
-int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv));
+// and installs its delegate in the host; `window` is how its window is shown.
+int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv),
+            const WindowChoice& window = WindowChoice());

@@ -22,17 +22,30 @@ const HostClock kGlfwClock = {GlfwNow, PlatformSleepMillis};
 
 const JoystickSource kGlfwJoysticks = {glfwJoystickPresent, glfwGetJoystickAxes, glfwGetJoystickButtons};
 
-void OnWindowClose(GLFWwindow* window) {
-    glfwSetWindowShouldClose(window, GLFW_FALSE);
-    RtGlfwGame* game = CurrentGlfwGame();
+void SendCloseRequest(RtGlfwGame* game) {
     game->KeyEvent(kEventKeyDown, kKeyCloseRequest);
     game->KeyEvent(kEventKeyUp, kKeyCloseRequest);
 }
 
+// A request before the game has begun would reach no delegate (the host's
+// event operations do nothing until then) and be lost: the user would have
+// to ask again. It is kept for StartGame instead.
+void OnWindowClose(GLFWwindow* window) {
+    glfwSetWindowShouldClose(window, GLFW_FALSE);
+    RtGlfwGame* game = CurrentGlfwGame();
+    if (!game->IsStarted()) {
+        game->close_pending = true;
+        return;
+    }
+    SendCloseRequest(game);
+}
+
 void OnWindowSize(GLFWwindow*, int width, int height) {
     RtGlfwGame* game = CurrentGlfwGame();
-    game->width = width;
-    game->height = height;
+    if (game->picture_width == 0) {
+        game->width = width;
+        game->height = height;
+    }
     game->windowWidth = width;
     game->windowHeight = height;
 }
@@ -148,6 +161,7 @@ void RtGlfwGame::OpenWindow(int w, int h, int flags) {
     AdvanceContextGeneration();
     width = w;
     height = h;
+    picture_width = picture_height = 0;
     glfwMakeContextCurrent(window);
     if (swapInterval >= 0) glfwSwapInterval(swapInterval);
     RegisterCallbacks();
@@ -203,8 +217,30 @@ bool RtGlfwGame::RenderAndPoll() {
     }
 }
 
+void RtGlfwGame::OpenGameWindow(const WindowChoice& choice) {
+    // Without a desktop mode there is no screen size to fill: a window then.
+    bool fullscreen = choice.fullscreen && desktopVideoMode.width > 0 && desktopVideoMode.height > 0;
+    if (fullscreen)
+        OpenWindow(desktopVideoMode.width, desktopVideoMode.height, kWindowFullscreen);
+    else
+        OpenWindow(kGameWindowWidth * choice.scale, kGameWindowHeight * choice.scale, kGameWindowFlags);
+    if (!fullscreen && choice.scale == 1) return;
+    picture_width = width = kGameWindowWidth;
+    picture_height = height = kGameWindowHeight;
+    // The show takes no pointer input; on the whole screen the cursor would
+    // only sit in the middle of the picture.
+    if (fullscreen) SetMouseVisible(false);
+}
+
+void RtGlfwGame::StartGame() {
+    RtGame::StartGame();
+    if (!close_pending) return;
+    close_pending = false;
+    SendCloseRequest(this);
+}
+
 void RtGlfwGame::Run() {
-    OpenWindow(kGameWindowWidth, kGameWindowHeight, kGameWindowFlags);
+    OpenGameWindow(window_choice);
     StartGame();
     while (!CloseRequested()) {
         if (!RenderAndPoll()) return;

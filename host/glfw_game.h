@@ -42,6 +42,15 @@ enum RtWindowFlag {
     kWindowStencilBuffer = 128,
 };
 
+// How the game window is shown, as the command line chose: a window `scale`
+// times the game's size, or the whole screen at the desktop's resolution.
+// Either way the game draws in its own size (640 x 480) and the picture is
+// magnified into the window (graphics/frame_magnifier.h).
+struct WindowChoice {
+    int scale = 1;
+    bool fullscreen = false;
+};
+
 // At most this many updates run per pass of the loop.
 constexpr int kMaxUpdatesPerPass = 4;
 
@@ -78,6 +87,11 @@ public:
     // Opens the window, starts the game and runs passes until the window's
     // close flag is seen.
     void Run();
+    // Opens the game's window as `choice` says (by default 640 x 480).
+    void OpenGameWindow(const WindowChoice& choice);
+    // StartGame, then the close request that arrived while the game was
+    // starting, if one did: it ends the game as soon as it has begun.
+    void StartGame() override;
 
     // The steps of one pass, for Run and for tests that drive the loop.
     // Sleeps until nextUpdate (if one is scheduled and still ahead).
@@ -107,6 +121,13 @@ public:
     // not ask the window system (a round trip to the X server) for them.
     int windowWidth = 0, windowHeight = 0;
     int framebufferWidth = 0, framebufferHeight = 0;
+    // The size the game draws in when the window is larger and the picture
+    // is magnified into it; 0 when the game draws straight into the window.
+    // While it is set, the device size (width, height) stays this size.
+    int picture_width = 0, picture_height = 0;
+    // A close request came while the game had not begun.
+    bool close_pending = false;
+    WindowChoice window_choice;
     int swapInterval = 1;
     double updatePeriod = 0;
     double nextUpdate = 0;

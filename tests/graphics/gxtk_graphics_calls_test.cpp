@@ -1,8 +1,9 @@
 // The device's GL calls, seen through the recording table: batching and
 // every flush point, primitive kinds, colour packing, the half-pixel offset,
-// state changes and read-back.
+// state changes, read-back and the magnification pass.
 #include <cmath>
 
+#include "graphics/frame_magnifier.h"
 #include "recording_fixture.h"
 
 namespace {
@@ -328,6 +329,42 @@ TEST_F(State, ReadPixelsFlushesAndReturnsRowsTopDown) {
     // The recorder's buffer holds 0 1 2 in GL's bottom row, 3 4 5 above it.
     const int expect[12] = {-1, 3, 4, 5, -1, -1, 0, 1, 2, -1, -1, -1};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(pixels[i], expect[i]) << "element " << i;
+}
+
+using Magnifier = RecordingDevice;
+
+// The picture as large as fits, by whole factors from 2 up, centred; whole
+// factors copy texels, smaller screens blend them.
+TEST_F(Magnifier, PlacesThePictureAndSamplesByItsFactor) {
+    struct Case {
+        int target_width, target_height;
+        PicturePlacement placement;
+        GLint filter;
+    } cases[] = {
+        {1280, 960, {2, 0, 0, 1280, 960}, GL_NEAREST},      // a window of twice the size
+        {1920, 1080, {2, 320, 60, 1280, 960}, GL_NEAREST},  // 2.25 fits
+        {3840, 2160, {4, 640, 120, 2560, 1920}, GL_NEAREST},
+        {1366, 768, {1.6f, 171, 0, 1024, 768}, GL_LINEAR},
+        {640, 480, {1, 0, 0, 640, 480}, GL_NEAREST},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.target_width) + "x" + std::to_string(c.target_height));
+        PicturePlacement p = PlacePicture(640, 480, c.target_width, c.target_height);
+        EXPECT_EQ(std::vector<double>({p.factor, double(p.x), double(p.y), double(p.width), double(p.height)}),
+                  std::vector<double>({c.placement.factor, double(c.placement.x), double(c.placement.y),
+                                       double(c.placement.width), double(c.placement.height)}));
+        rec().Reset();
+        MagnifyFrame(640, 480, c.target_width, c.target_height);
+        std::vector<GlCall> copies = rec().Named("CopyTexSubImage2D");
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_EQ(copies[0].args, (std::vector<double>{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480}));
+        std::vector<double> filters;
+        for (const GlCall& call : rec().Named("TexParameteri"))
+            if (call.args[1] == GL_TEXTURE_MIN_FILTER || call.args[1] == GL_TEXTURE_MAG_FILTER)
+                filters.push_back(call.args[2]);
+        EXPECT_EQ(filters, (std::vector<double>{double(c.filter), double(c.filter)}));
+        EXPECT_EQ(rec().Count("DrawArrays"), 1);
+    }
 }
 
 }  // namespace

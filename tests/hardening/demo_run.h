@@ -120,9 +120,10 @@ public:
     // kills the program if it has not ended within `limit`.
     void Close(pid_t pid, const std::string& window, Outcome& o,
                std::chrono::seconds limit = std::chrono::seconds(15)) const {
-        // Asked again every second, as a user clicks again: a request that
-        // arrives while the program is still starting (before its game has
-        // begun) is dropped by design, and a loaded machine can start slowly.
+        // Asked again every second, as a user clicks again when nothing
+        // happens. The program keeps a request that comes while it starts
+        // (program_test checks that one request is enough); the repeats
+        // only make a broken run end sooner.
         auto deadline = std::chrono::steady_clock::now() + limit;
         do {
             if (!window.empty()) {

@@ -1,5 +1,5 @@
 // The desktop host's window on a real X server: placement, the close
-// request, keys and characters sent through XTEST, mouse buttons and the
+// request (also one that comes before the game has begun), keys and characters sent through XTEST, mouse buttons and the
 // wheel, display modes, clipboard and title, and re-opening the window.
 #include <gtest/gtest.h>
 
@@ -33,7 +33,23 @@ struct Recorder : RtGameDelegate {
     void MouseEvent(int ev, int data, float x, float y, float z) override { input->MouseEvent(ev, data, x, y, z); }
 };
 
-class Window : public ::testing::Test {
+// GLFW's event delivery, for fixtures with windows of their own.
+class Events : public ::testing::Test {
+protected:
+    // Lets GLFW deliver events until `done` holds or `seconds` pass.
+    static bool Pump(const std::function<bool()>& done, double seconds = 5) {
+        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+        while (std::chrono::steady_clock::now() < end) {
+            glfwPollEvents();
+            if (done()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        glfwPollEvents();
+        return done();
+    }
+};
+
+class Window : public Events {
 protected:
     static void SetUpTestSuite() {
         ASSERT_TRUE(xsession::StartServer());
@@ -49,17 +65,6 @@ protected:
         ASSERT_FALSE(windowId.empty());
         Pump([] { return false; }, 0.2);
         recorder->keys.clear();
-    }
-    // Lets GLFW deliver events until `done` holds or `seconds` pass.
-    static bool Pump(const std::function<bool()>& done, double seconds = 5) {
-        auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-        while (std::chrono::steady_clock::now() < end) {
-            glfwPollEvents();
-            if (done()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        glfwPollEvents();
-        return done();
     }
     bool Received(Event e) {
         for (const Event& k : recorder->keys)
@@ -199,6 +204,31 @@ TEST_F(Window, ReopeningReleasesHeldKeysFirst) {
     EXPECT_FALSE(recorder->input->keyDown[67]);
     EXPECT_EQ(CurrentContextGeneration(), 2);
     xsession::Run("xdotool keyup c");
+}
+
+// A host whose game has not begun yet, as while the program starts.
+class WindowBeforeTheGame : public Events {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(xsession::StartServer());
+        ASSERT_TRUE(glfwInit());
+    }
+};
+
+TEST_F(WindowBeforeTheGame, ACloseRequestIsKeptUntilTheGameBegins) {
+    RtVantorixGame* host = new RtVantorixGame();
+    Recorder* recorder = gc_new<Recorder>();
+    host->SetDelegate(recorder);
+    host->OpenWindow(kGameWindowWidth, kGameWindowHeight, kGameWindowFlags);
+    std::string id = xsession::Capture("xdotool search --sync --onlyvisible --name '^Moonlit Harbor by' | head -1");
+    ASSERT_FALSE(id.empty());
+    xsession::SendDeleteWindow(id);
+    ASSERT_TRUE(Pump([&] { return host->close_pending; }));
+    EXPECT_TRUE(recorder->keys.empty());
+    host->StartGame();
+    EXPECT_EQ(recorder->keys, (std::vector<Event>{{1, 432}, {2, 432}}));
+    EXPECT_FALSE(host->close_pending);
+    EXPECT_FALSE(host->CloseRequested());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // An X server of the test's own: every test process that opens windows
-// starts a private Xvfb (1024 x 768, 24 bits) and points DISPLAY at it, so
-// that synthetic input never lands in another test's window. Also small
+// starts a private Xvfb (1024 x 768, 24 bits, unless the test asks for
+// another screen) and points DISPLAY at it, so that synthetic input never
+// lands in another test's window. Also small
 // helpers to run the X tools (xdotool, xdpyinfo, python3-xlib).
 #pragma once
 
@@ -34,9 +35,9 @@ inline void StopServer() {
     }
 }
 
-// Starts Xvfb and waits until it reports its display number. False if it
-// could not be started.
-inline bool StartServer() {
+// Starts Xvfb with a screen of `screen` (WIDTHxHEIGHTxDEPTH) and waits
+// until it reports its display number. False if it could not be started.
+inline bool StartServer(const char* screen = "1024x768x24") {
     if (ServerPid() > 0) return true;
     int fds[2];
     if (pipe(fds) != 0) return false;
@@ -47,7 +48,7 @@ inline bool StartServer() {
         // -noreset: an X server otherwise resets when its last client leaves
         // and refuses connections meanwhile, so a program started just after
         // another one ended (or after a tool's query) found no display.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }

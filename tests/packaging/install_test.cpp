@@ -1,10 +1,10 @@
 // The installed program, in the two forms users get it: `cmake --install`
 // into a temporary prefix, and the Debian package made by CPack, unpacked
 // with dpkg-deb into a temporary root. Each is checked as a user meets it:
-// the launcher, started from an unrelated folder, finds the program's data
-// and module, shows the window with its icon, plays, and ends with status 0
-// on a close request with nothing on standard error; the desktop entry and
-// the metainfo pass their validators. The package's dependencies come from
+// the launcher, started from an unrelated folder, passes options on, finds
+// the program's data and module, shows the window with its icon, plays, and
+// ends with status 0 on a close request with nothing on standard error; the
+// desktop entry and the metainfo pass their validators. The package's dependencies come from
 // the shared libraries, and lintian finds nothing the README does not list.
 #include <gtest/gtest.h>
 
@@ -116,6 +116,8 @@ void CheckFiles(const fs::path& prefix) {
 }
 
 void CheckLauncherStartsTheShow(const fs::path& launcher) {
+    // Options reach the program unchanged.
+    EXPECT_EQ(xsession::Capture(Quote(launcher) + " --version"), "moonlit-harbor " MOONLIT_VERSION);
     demorun::RunFolder elsewhere(demorun::FolderContents::kNothing);
     demorun::Outcome o;
     pid_t pid = elsewhere.Start(kSoundless, "", Quote(launcher));
