@@ -9,10 +9,6 @@
 namespace moonlit::fonts {
 namespace {
 
-struct Rgb {
-    float r, g, b;
-};
-
 struct GradientStop {
     float at;
     Rgb colour;
@@ -26,24 +22,7 @@ constexpr GradientStop kGradient[] = {
     {0.54f, {255, 222, 128}},
     {1.00f, {224, 134, 36}},
 };
-constexpr Rgb kOutline = {14, 12, 36};
 constexpr float kDemoWiden = 1.3f;
-
-Rgb GradientAt(float t) {
-    t = std::clamp(t, 0.0f, 1.0f);
-    const GradientStop* lo = &kGradient[0];
-    for (const GradientStop& stop : kGradient) {
-        if (stop.at >= t) {
-            float span = stop.at - lo->at;
-            float f = span > 0.0f ? (t - lo->at) / span : 0.0f;
-            return {lo->colour.r + (stop.colour.r - lo->colour.r) * f,
-                    lo->colour.g + (stop.colour.g - lo->colour.g) * f,
-                    lo->colour.b + (stop.colour.b - lo->colour.b) * f};
-        }
-        lo = &stop;
-    }
-    return lo->colour;
-}
 
 struct DemoLayout {
     GlyphPlacement placement;  // inside the margin
@@ -91,7 +70,7 @@ std::uint8_t ToByte(float v) {
 void PutCell(RgbaImage& strip, const AlphaMask& glyph, int cellLeft, const DemoLayout& layout) {
     float span = float(layout.gradientBottom - layout.gradientTop);
     for (int y = 0; y < kDemoCellSize; ++y) {
-        Rgb fill = GradientAt((float(y) + 0.5f - float(layout.gradientTop)) / span);
+        Rgb fill = DemoFontGradient((float(y) + 0.5f - float(layout.gradientTop)) / span);
         for (int x = 0; x < kDemoCellSize; ++x) {
             int gx = x - kDemoOutline, gy = y - kDemoOutline;
             float a = float(glyph.At(gx, gy)) / 255.0f;
@@ -99,15 +78,31 @@ void PutCell(RgbaImage& strip, const AlphaMask& glyph, int cellLeft, const DemoL
             float total = a + o;
             std::uint8_t* px = strip.Pixel(cellLeft + x, y);
             if (total <= 0.0f) continue;
-            px[0] = ToByte((fill.r * a + kOutline.r * o) / total);
-            px[1] = ToByte((fill.g * a + kOutline.g * o) / total);
-            px[2] = ToByte((fill.b * a + kOutline.b * o) / total);
+            px[0] = ToByte((fill.r * a + kDemoFontOutlineColour.r * o) / total);
+            px[1] = ToByte((fill.g * a + kDemoFontOutlineColour.g * o) / total);
+            px[2] = ToByte((fill.b * a + kDemoFontOutlineColour.b * o) / total);
             px[3] = ToByte(total * 255.0f);
         }
     }
 }
 
 }  // namespace
+
+Rgb DemoFontGradient(float t) {
+    t = std::clamp(t, 0.0f, 1.0f);
+    const GradientStop* lo = &kGradient[0];
+    for (const GradientStop& stop : kGradient) {
+        if (stop.at >= t) {
+            float span = stop.at - lo->at;
+            float f = span > 0.0f ? (t - lo->at) / span : 0.0f;
+            return {lo->colour.r + (stop.colour.r - lo->colour.r) * f,
+                    lo->colour.g + (stop.colour.g - lo->colour.g) * f,
+                    lo->colour.b + (stop.colour.b - lo->colour.b) * f};
+        }
+        lo = &stop;
+    }
+    return lo->colour;
+}
 
 RgbaImage MakeDemoFont(const TrueTypeFace& bold) {
     RgbaImage strip(kDemoCellSize * kDemoCellCount, kDemoCellSize);

@@ -13,6 +13,14 @@ constexpr int kDemoCellCount = 91;
 constexpr int kDemoCellSize = 16;
 constexpr int kDemoOutline = 1;  // outline width; the letters fill the rest of the cell
 
+struct Rgb {
+    float r, g, b;
+};
+// The letters' colour from their top (0) to their baseline (1): silver-blue
+// moonlight, a bright glint, then gold and amber. The icon's moon wears it too.
+Rgb DemoFontGradient(float t);
+constexpr Rgb kDemoFontOutlineColour = {14, 12, 36};
+
 RgbaImage MakeDemoFont(const TrueTypeFace& bold);
 
 }  // namespace moonlit::fonts

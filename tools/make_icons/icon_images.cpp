@@ -6,15 +6,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "demo_font.h"
 #include "ico_file.h"
 #include "png_file.h"
 
 namespace moonlit::icons {
 namespace {
 
-struct Rgb {
-    float r, g, b;
-};
+using fonts::Rgb;
 
 // The plasma's eight bands, as the show colours them.
 constexpr Rgb kPlasmaBands[8] = {
@@ -29,25 +28,12 @@ constexpr float kCellPixels = 8.0f;  // the show's cell, in its own pixels
 
 constexpr Rgb kBlack = {0, 0, 0};
 constexpr Rgb kLogoStrip = {2, 2, 48};
-constexpr Rgb kOutline = {14, 12, 36};  // the demo font's outline
 
 // The logo strip: a dark blue column from bar to bar, its lit blocks
 // running from violet to magenta across the letter.
 constexpr int kLogoColumns = 5;
 constexpr int kLogoRows = 5;
 constexpr const char* kLogoLetter[kLogoRows] = {"1...1", "11.11", "1.1.1", "1...1", "1...1"};
-
-struct GradientStop {
-    float at;
-    Rgb colour;
-};
-// The demo font's moonlight: silver-blue, a glint, then gold and amber.
-constexpr GradientStop kMoonGradient[] = {
-    {0.00f, {176, 202, 255}},
-    {0.46f, {246, 248, 255}},
-    {0.54f, {255, 222, 128}},
-    {1.00f, {224, 134, 36}},
-};
 
 constexpr float kPi = 3.14159265358979f;
 constexpr int kSamples = 4;  // per pixel side, for the smoothed edges
@@ -76,22 +62,6 @@ Rgb PlasmaColour(int cell_x, int cell_y) {
 Rgb LogoBlockColour(int column) {
     float shade = DegSin(float(30 + 15 * column));
     return {std::min(255.0f, 256.0f * shade), 0.0f, 128.0f * shade + 128.0f};
-}
-
-Rgb MoonColour(float t) {
-    t = std::clamp(t, 0.0f, 1.0f);
-    const GradientStop* low = &kMoonGradient[0];
-    for (const GradientStop& stop : kMoonGradient) {
-        if (stop.at >= t) {
-            float span = stop.at - low->at;
-            float f = span > 0.0f ? (t - low->at) / span : 0.0f;
-            return {low->colour.r + (stop.colour.r - low->colour.r) * f,
-                    low->colour.g + (stop.colour.g - low->colour.g) * f,
-                    low->colour.b + (stop.colour.b - low->colour.b) * f};
-        }
-        low = &stop;
-    }
-    return kMoonGradient[std::size(kMoonGradient) - 1].colour;
 }
 
 Rgb Mix(Rgb under, Rgb over, float cover) {
@@ -184,8 +154,9 @@ fonts::RgbaImage DrawIcon(int size) {
             Cover cover = CoverPixel(size, x, y);
             if (cover.tile == 0.0f) continue;
             float t = ((float(y) + 0.5f) / float(size) - (kMoonY - kMoonRadius)) / (2.0f * kMoonRadius);
-            Rgb colour = Mix(FlatColour(layout, x, y), kOutline, cover.outline);
-            colour = Mix(colour, MoonColour(t), cover.moon);
+            // The moon in the demo font's colours, top to bottom.
+            Rgb colour = Mix(FlatColour(layout, x, y), fonts::kDemoFontOutlineColour, cover.outline);
+            colour = Mix(colour, fonts::DemoFontGradient(t), cover.moon);
             std::uint8_t* p = image.Pixel(x, y);
             p[0] = Byte(colour.r);
             p[1] = Byte(colour.g);
