@@ -1,27 +1,39 @@
 // The first frame of the show on real GL (Mesa under Xvfb), read back: the
 // bars are black, plasma cells clear of the logo strip and the text are
 // solid 8 x 8 blocks of their band colour, and the text stands on the lines
-// the layout gives it.
+// the layout gives it. In a window twice as large the same frame is that
+// picture magnified, pixel for pixel.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "demo/demo_state.h"
 #include "demo/demo_text.h"
 #include "demo/effects.h"
 #include "demo/my_app.h"
 #include "graphics/font.h"
+#include "graphics/gl_functions.h"
 #include "graphics/window_fixture.h"
 
 namespace {
 
 class FirstFrame : public WindowDevice {
 protected:
+    // Room for a window of twice the show's size.
+    static void SetUpTestSuite() { ASSERT_TRUE(xsession::StartServer("1920x1080x24")); }
     void SetUp() override {
         WindowDevice::SetUp();
+        RenderFirstFrame();
+        pixels_ = Array<int>(640 * 480);
+        device->ReadPixels(pixels_, 0, 0, 640, 480, 0, 640);
+    }
+    // A new show, as OnCreate leaves it (its font and scroller, without the
+    // music), draws its first frame.
+    void RenderFirstFrame() {
         InitDemoGlobals();
         game = CurrentGlfwGame();
         app = nullptr;
         c_MyApp* show = gc_new<c_MyApp>();
-        // OnCreate's font and scroller, without the music.
         gc_assign(demoFont, LoadFont(String("fonti.png"), 32, 91, false));
         ASSERT_NE(demoFont, nullptr);
         SetFont(demoFont);
@@ -29,8 +41,6 @@ protected:
         scrollX = 640;
         scrollBaseY = 400.0f;
         Frame([show] { show->OnRender(); });
-        pixels_ = Array<int>(640 * 480);
-        device->ReadPixels(pixels_, 0, 0, 640, 480, 0, 640);
     }
     uint32_t rgb(int x, int y) const { return static_cast<uint32_t>(pixels_[y * 640 + x]) & 0xFFFFFF; }
     Array<int> pixels_;
@@ -78,6 +88,21 @@ TEST_F(FirstFrame, TextStandsOnItsLines) {
     EXPECT_GT(text_pixels(96, 112), 300);   // the exclamation
     EXPECT_GT(text_pixels(287, 303), 50);   // the closing phrase
     EXPECT_EQ(text_pixels(306, 376), 0);    // nothing between the text and the scroller
+}
+
+TEST_F(FirstFrame, TwiceAsLargeIsTheSameFrameMagnified) {
+    RtGlfwGame* host = CurrentGlfwGame();
+    host->OpenGameWindow(WindowChoice{2, false});
+    ASSERT_EQ(host->GetDeviceWidth(), 640);
+    RenderFirstFrame();
+    // The whole 1280 x 960 framebuffer, bottom row first.
+    std::vector<uint32_t> big(1280 * 960);
+    gl.ReadPixels(0, 0, 1280, 960, GL_BGRA, GL_UNSIGNED_BYTE, big.data());
+    host->OpenWindow(640, 480, kWindowDecorated);
+    int differing = 0;
+    for (int y = 0; y < 960; ++y)
+        for (int x = 0; x < 1280; ++x) differing += (big[(959 - y) * 1280 + x] & 0xFFFFFF) != rgb(x / 2, y / 2);
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
