@@ -1,6 +1,7 @@
 // The desktop host's window on a real X server: placement, the close
-// request (also one that comes before the game has begun), keys and characters sent through XTEST, mouse buttons and the
-// wheel, display modes, clipboard and title, and re-opening the window.
+// request (also one that comes before the game has begun), keys and
+// characters sent through XTEST, mouse buttons and the wheel, display modes,
+// clipboard and title, and re-opening the window.
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>

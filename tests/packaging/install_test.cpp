@@ -4,8 +4,9 @@
 // the launcher, started from an unrelated folder, passes options on, finds
 // the program's data and module, shows the window with its icon, plays, and
 // ends with status 0 on a close request with nothing on standard error; the
-// desktop entry and the metainfo pass their validators. The package's dependencies come from
-// the shared libraries, and lintian finds nothing the README does not list.
+// desktop entry and the metainfo pass their validators. The package's
+// dependencies come from the shared libraries, and lintian finds nothing the
+// README does not list.
 #include <gtest/gtest.h>
 
 #include <filesystem>
