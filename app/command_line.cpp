@@ -1,5 +1,6 @@
-// Parsing of the program's options. "--scale N" and "--scale=N" are both
-// taken; the scale is a whole number from 1 to kMaxWindowScale.
+// Parsing of the options every program on the framework takes. "--scale N"
+// and "--scale=N" are both taken; the scale is a whole number from 1 to
+// kMaxWindowScale. Other arguments are the program's own, if it reads any.
 #include "app/command_line.h"
 
 #include <cstdlib>
@@ -16,8 +17,9 @@ bool ParseScale(const std::string& text, int* scale) {
 
 }  // namespace
 
-bool ParseCommandLine(int argc, char** argv, CommandLine* command_line, std::string* error) {
+bool ParseCommandLine(int argc, char** argv, bool takes_arguments, CommandLine* command_line, std::string* error) {
     CommandLine c;
+    if (argc > 0) c.program_arguments.push_back(argv[0]);
     bool scale_given = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -39,11 +41,17 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* command_line, std::str
                 return false;
             }
             scale_given = true;
+        } else if (arg.rfind("-", 0) == 0) {
+            *error = "unknown option " + arg;
+            return false;
+        } else if (takes_arguments) {
+            c.program_arguments.push_back(argv[i]);
         } else {
-            *error = arg.rfind("-", 0) == 0 ? "unknown option " + arg : "unexpected argument " + arg;
+            *error = "unexpected argument " + arg;
             return false;
         }
     }
+    c.program_arguments.push_back(nullptr);
     if (scale_given && c.window.fullscreen) {
         *error = "give --scale or --fullscreen, not both";
         return false;
@@ -60,9 +68,10 @@ std::string ProgramName(const char* argv0) {
     return name;
 }
 
-std::string CommandLineHelp(const std::string& program_name) {
-    return "Usage: " + program_name +
-           " [--scale N | --fullscreen]\n"
+std::string CommandLineHelp(const std::string& program_name, const char* arguments) {
+    std::string own = arguments ? std::string(" ") + arguments : "";
+    return "Usage: " + program_name + " [--scale N | --fullscreen]" + own +
+           "\n"
            "Shows the program in a window of 640 x 480 pixels, or larger. It draws at\n"
            "640 x 480 either way; larger windows show that picture magnified.\n"
            "\n"

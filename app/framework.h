@@ -56,6 +56,10 @@ extern int updateRate;
 struct ProgramEntry {
     void (*initGlobals)();
     void (*createApp)();
+    // The arguments the program reads itself (FrameworkArgv), as --help
+    // shows them, such as "[FRAMES]"; null when it reads none, and then the
+    // command line refuses any.
+    const char* arguments = nullptr;
 };
 
 // Provided by the program.

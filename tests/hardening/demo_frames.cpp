@@ -30,5 +30,5 @@ struct c_CountedApp : c_MyApp {
 }  // namespace
 
 ProgramEntry MoonlitProgram() {
-    return {InitDemoGlobals, [] { gc_new<c_CountedApp>(); }};
+    return {InitDemoGlobals, [] { gc_new<c_CountedApp>(); }, "[FRAMES]"};
 }
