@@ -3,9 +3,13 @@
 // after every call into the program.
 #include "runtime/gc.h"
 
+#include <cxxabi.h>
+
 #include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <typeinfo>
 
 #include "runtime/string.h"
@@ -18,6 +22,12 @@ namespace {
 constexpr unsigned kSmallLimit = 64;
 constexpr int kMaxRoots = 32;
 constexpr int kMaxStatics = 64;
+
+#ifdef MOONLIT_GC_CHECK
+constexpr bool kHeapCheckByDefault = true;
+#else
+constexpr bool kHeapCheckByDefault = false;
+#endif
 
 // A list head; only succ and pred are used.
 struct Sentinel : gc_object {
@@ -42,6 +52,10 @@ struct Collector {
     int root_count = 0;
     gc_object* statics[kMaxStatics] = {};
     int static_count = 0;
+    bool heap_check = kHeapCheckByDefault;
+    // While the heap check runs, the object whose references it walks: the
+    // barrier's slow paths then report instead of marking.
+    gc_object* checking = nullptr;
 };
 
 // Constant-initialised (every constructor involved is constexpr), so it is
@@ -140,6 +154,8 @@ void gc_init() {
 
 void* gc_allocate(int request) {
     Collector& c = collector();
+    // Marking may run at any time; only ending a cycle needs a safe point.
+    if (kGcStress) gc_drain(INT_MAX);
     unsigned size = (static_cast<unsigned>(request) + 7u) & ~7u;
     int fresh = c.fresh_bytes + static_cast<int>(size);
     c.fresh_bytes = fresh;
@@ -172,7 +188,38 @@ void gc_destroy(gc_object* obj) {
 
 // ---- marking --------------------------------------------------------------
 
+namespace {
+
+std::string TypeName(const gc_object* obj) {
+    const char* mangled = typeid(*obj).name();
+    int status = 0;
+    char* readable = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 ? readable : mangled;
+    std::free(readable);
+    return name;
+}
+
+[[noreturn]] void ReportUnmarkedReference(const gc_object* from, const gc_object* to) {
+    std::fprintf(stderr, "Heap check: a marked %s refers to an unmarked %s (a store without the write barrier)\n",
+                 TypeName(from).c_str(), TypeName(to).c_str());
+    std::abort();
+}
+
+// At the end of marking, walks every marked object's references through its
+// own mark(): a reference to an object still unmarked reaches the barrier's
+// slow path, which reports it.
+void CheckMarkedClosure(Collector& c) {
+    for (gc_object* obj = c.marked.succ; obj != &c.marked; obj = obj->succ) {
+        c.checking = obj;
+        obj->mark();
+    }
+    c.checking = nullptr;
+}
+
+}  // namespace
+
 void gc_shade_slow(gc_object* obj) {
+    if (collector().checking) ReportUnmarkedReference(collector().checking, obj);
     obj->flags ^= 1u;
     unlink(obj);
     append(&collector().queue, obj);
@@ -180,6 +227,7 @@ void gc_shade_slow(gc_object* obj) {
 
 void gc_mark_now_slow(gc_object* obj) {
     Collector& c = collector();
+    if (c.checking) ReportUnmarkedReference(c.checking, obj);
     obj->flags ^= 1u;
     c.marked_bytes += static_cast<int>(obj->size());
     unlink(obj);
@@ -204,6 +252,7 @@ void gc_drain(int target) {
 
 void gc_finish_cycle() {
     Collector& c = collector();
+    if (c.heap_check && c.queue.succ == &c.queue) CheckMarkedClosure(c);
     if (c.tracked_bytes != c.marked_bytes) {
         c.garbage_bytes += c.tracked_bytes - c.marked_bytes;
         splice_all(&c.unmarked, &c.garbage);
@@ -220,7 +269,7 @@ void gc_mark_globals() {
 }
 
 void gc_collect_full() {
-    gc_drain(2147483647);
+    gc_drain(INT_MAX);
     gc_finish_cycle();
     gc_mark_globals();
 }
@@ -230,7 +279,7 @@ void gc_collect_step() {
     int external = c.external_bytes.load();
     // 32-bit signed sum, wrapping like the counters themselves.
     int total = static_cast<int>(static_cast<unsigned>(c.fresh_bytes) + static_cast<unsigned>(external));
-    if (total > kGcTriggerBytes) {
+    if (kGcStress || total > kGcTriggerBytes) {
         c.external_bytes.fetch_sub(external);
         gc_collect_full();
         c.fresh_bytes = 0;
@@ -262,6 +311,12 @@ bool gc_add_root(gc_root_reader reader) {
 }
 
 void gc_clear_roots() { collector().root_count = 0; }
+
+bool gc_set_heap_check(bool on) {
+    bool was = collector().heap_check;
+    collector().heap_check = on;
+    return was;
+}
 
 void gc_register_static(gc_object* obj) {
     Collector& c = collector();
