@@ -2,10 +2,13 @@
 #   make run   builds the demo and runs it (records it when there is no display)
 #   make test  installs what is missing, builds and runs every test
 #              (the Windows build under Wine included)
-# Also: make bench, make sanitize (the test suite under address and
-# undefined-behaviour sanitizers), make fuzz (the libFuzzer targets, with
-# clang, in build-fuzz/), make windows (the Windows program in out/windows
-# and out/moonlit-harbor-windows.zip), make install PREFIX=... (the program
+# Also: make check (the fast suite: no Wine, browser, soak or fuzz run),
+# make soak (two minutes of the real program), make bench, make sanitize
+# (the test suite under address and undefined-behaviour sanitizers), make
+# stress (the suite with the collector at its most eager, in build-stress/),
+# make fuzz (the libFuzzer targets, with clang, in build-fuzz/), make
+# windows (the Windows program in out/windows and
+# out/moonlit-harbor-windows.zip), make install PREFIX=... (the program
 # installed, default /usr/local), make package (the Debian package in out/),
 # make clean.
 
@@ -14,6 +17,7 @@ ASAN_BUILD ?= build-asan
 WIN_BUILD  ?= build-windows
 WIN_OUT    ?= out/windows
 FUZZ_BUILD ?= build-fuzz
+STRESS_BUILD ?= build-stress
 JOBS       ?= $(shell nproc)
 PREFIX     ?= /usr/local
 CMAKE_ARGS ?=
@@ -25,7 +29,7 @@ TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 CAPTURE_OUT ?= out
 CAPTURE_RUN = $(XRUN) $(BUILD)/capture/moonlit-capture --out $(CAPTURE_OUT)
 
-.PHONY: all build run capture test bench sanitize windows fuzz deps install package clean
+.PHONY: all build run capture test check soak stress bench sanitize windows fuzz deps install package clean
 
 all: build
 
@@ -63,7 +67,22 @@ package: deps build
 
 # The tests include the Windows program under Wine, so the cross-build comes first.
 test: deps windows build
-	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) -LE soak
+
+# What to run after every change: all but the Windows, browser, fuzz and soak runs.
+check: deps build
+	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) -LE "windows|web|fuzz|soak"
+
+soak: deps build
+	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -L soak
+
+# The collector ends a cycle at every safe point and marks at every
+# allocation, with the heap check on: a store that skips the write barrier
+# fails at once.
+stress: deps
+	cmake -S . -B $(STRESS_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_GC_STRESS=ON -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(STRESS_BUILD) -j $(JOBS)
+	cd $(STRESS_BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) -LE "windows|web|fuzz|soak"
 
 # bench_frame opens windows (the demo, SDL2, immediate mode) and ends with
 # the table of what a frame costs.
@@ -92,4 +111,4 @@ windows:
 	scripts/package-windows $(WIN_BUILD) $(WIN_OUT) "$$deps"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(STRESS_BUILD)
