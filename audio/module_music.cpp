@@ -14,6 +14,8 @@
 
 #include <mikmod.h>
 
+#include "audio/music_output.h"
+
 namespace {
 
 MODULE* currentModule = nullptr;
@@ -56,7 +58,7 @@ void FreeCurrentModule() {
 
 void InitModulePlayer() {
     MikMod_InitThreads();
-    MikMod_RegisterAllDrivers();
+    RegisterMusicOutputs();
     MikMod_RegisterAllLoaders();
     md_mode |= kOutputModeFlags;
     if (MikMod_Init("") != 0) {

@@ -1,12 +1,13 @@
 // Module music: the one tracker module the program plays, through libmikmod.
-// Global functions on the main thread; libmikmod drives its own output, so
-// nothing here is shared with the sample device.
+// Global functions on the main thread; libmikmod drives its own output (in
+// a browser our stream into the sample device's OpenAL context, so that
+// device must exist before the player starts).
 #pragma once
 
 #include "runtime/string.h"
 
-// Initialises libmikmod for 16-bit stereo float output on its default
-// driver. On failure prints the reason on standard error and carries on:
+// Initialises libmikmod for 16-bit stereo float output on the platform's
+// default driver (audio/music_output.h). On failure prints the reason on standard error and carries on:
 // the music is then off for the rest of the run.
 void InitModulePlayer();
 // Frees the current module, loads the module file at path (used as given,

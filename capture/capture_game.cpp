@@ -62,10 +62,6 @@ bool CaptureGame::Capture() {
     return presented_ == end && !failed_;
 }
 
-// The loop's wait for the next update, on a clock that only frames move:
-// an update not yet due waits for a later frame.
-bool CaptureGame::UpdateDue() { return updateRate == 0 || nextUpdate == 0 || nextUpdate <= GetClock().now(); }
-
 void CaptureGame::RenderGame() {
     RtGlfwGame::RenderGame();
     if (started) Present();

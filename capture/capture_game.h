@@ -72,7 +72,6 @@ public:
     bool CloseRequestedByUser() const { return stopRequested_; }
 
 private:
-    bool UpdateDue();
     void ReadBack();
     void Present();
 

@@ -21,11 +21,6 @@ bool CaptureDriverActive();
 int CaptureMixRate();
 int CaptureChannels();
 
-// Mixes the next `sampleFrames` sample frames as 16-bit PCM, interleaved,
-// into `out` (resized to fit). The mixer's float output is scaled and
-// clamped.
-void MixMusic(int sampleFrames, std::vector<int16_t>* out);
-
 #include <string>
 
 #include "capture/capture_game.h"
