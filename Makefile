@@ -8,14 +8,20 @@
 # stress (the suite with the collector at its most eager, in build-stress/),
 # make fuzz (the libFuzzer targets, with clang, in build-fuzz/), make
 # windows (the Windows program in out/windows and
-# out/moonlit-harbor-windows.zip), make install PREFIX=... (the program
-# installed, default /usr/local), make package (the Debian package in out/),
-# make clean.
+# out/moonlit-harbor-windows.zip), make web (the show for a browser in
+# out/web), make serve-web (serves it on 127.0.0.1), make install
+# PREFIX=... (the program installed, default /usr/local), make package (the
+# Debian package in out/), make clean.
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 WIN_BUILD  ?= build-windows
 WIN_OUT    ?= out/windows
+WEB_BUILD  ?= build-web
+WEB_OUT    ?= out/web
+WEB_PORT   ?= 8000
+# emcc needs Debian's node modules, which another packager's node misses.
+WEB_ENV    = NODE_PATH=$${NODE_PATH:-/usr/share/nodejs}
 FUZZ_BUILD ?= build-fuzz
 STRESS_BUILD ?= build-stress
 JOBS       ?= $(shell nproc)
@@ -29,7 +35,7 @@ TEST_ENV = SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null
 CAPTURE_OUT ?= out
 CAPTURE_RUN = $(XRUN) $(BUILD)/capture/moonlit-capture --out $(CAPTURE_OUT)
 
-.PHONY: all build run capture test check soak stress bench sanitize windows fuzz deps install package clean
+.PHONY: all build run capture test check soak stress bench sanitize windows web serve-web fuzz deps install package clean
 
 all: build
 
@@ -37,7 +43,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMOONLIT_WINDOWS_TEST=ON $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DMOONLIT_WINDOWS_TEST=ON -DMOONLIT_WEB_TEST=ON $(CMAKE_ARGS)
 
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -65,8 +71,9 @@ package: deps build
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package
 	mkdir -p out && cp $(BUILD)/package/*.deb out/
 
-# The tests include the Windows program under Wine, so the cross-build comes first.
-test: deps windows build
+# The tests include the Windows program under Wine and the web build in a
+# browser, so the cross-build and the web build come first.
+test: deps windows web build
 	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) -LE soak
 
 # What to run after every change: all but the Windows, browser, fuzz and soak runs.
@@ -110,5 +117,21 @@ windows:
 	cmake --build $(WIN_BUILD) -j $(JOBS) && \
 	scripts/package-windows $(WIN_BUILD) $(WIN_OUT) "$$deps"
 
+# The show for a browser, built with emscripten into $(WEB_OUT): the page,
+# its .js and .wasm, and the data files where the program looks for them.
+# libmikmod is built once from Debian's source into a cache outside the tree.
+web:
+	@deps=$$(scripts/build-web-deps) && \
+	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DMOONLIT_WEBDEPS="$$(dirname "$$deps")" >/dev/null && \
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target moonlit-harbor
+	rm -rf $(WEB_OUT) && mkdir -p $(WEB_OUT)
+	cd $(WEB_BUILD)/demo && cp -r index.html moonlit-harbor.js moonlit-harbor.wasm data spartanic.xm \
+	  $(abspath $(WEB_OUT))/
+
+serve-web: web
+	@echo "Watch it at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
+	cd $(WEB_OUT) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(STRESS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(STRESS_BUILD) $(WEB_BUILD)

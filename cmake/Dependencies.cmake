@@ -1,10 +1,15 @@
 # Every system library the project uses is found here, in one place, from
 # Debian's packages. Subsystems link the imported targets below.
 
-# The Windows cross-build defines the same targets from its own folder of
-# prebuilt libraries (scripts/build-windows-deps).
+# The Windows cross-build and the web build define the same targets from
+# their own folders of prebuilt libraries (scripts/build-windows-deps,
+# scripts/build-web-deps).
 if(WIN32)
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsDependencies.cmake)
+  return()
+endif()
+if(EMSCRIPTEN)
+  include(${CMAKE_CURRENT_LIST_DIR}/WebDependencies.cmake)
   return()
 endif()
 

@@ -1,6 +1,7 @@
-// RtGlfwGame's window and game loop: construction (the desktop's video
-// mode), OpenWindow with its hints, placement and callbacks, the close and
-// size callbacks, the update schedule and Run.
+// RtGlfwGame's window and the steps of its game loop: construction (the
+// desktop's video mode), OpenWindow with its hints, placement and callbacks,
+// the close and size callbacks, and the update schedule. Run, which puts
+// the steps together, is the platform's: desktop_loop.cpp, web_loop.cpp.
 #include "host/glfw_game.h"
 
 #include <GLFW/glfw3.h>
@@ -184,6 +185,8 @@ void RtGlfwGame::WaitForUpdate() {
     if (d > 0) clock.sleep_millis(static_cast<int>(d * 1000.0));
 }
 
+bool RtGlfwGame::UpdateDue() { return updateRate == 0 || nextUpdate == 0 || nextUpdate <= clock.now(); }
+
 void RtGlfwGame::RunUpdates() {
     if (updateRate == 0) {
         UpdateGame();
@@ -237,13 +240,4 @@ void RtGlfwGame::StartGame() {
     if (!close_pending) return;
     close_pending = false;
     SendCloseRequest(this);
-}
-
-void RtGlfwGame::Run() {
-    OpenGameWindow(window_choice);
-    StartGame();
-    while (!CloseRequested()) {
-        if (!RenderAndPoll()) return;
-        RunUpdates();
-    }
 }

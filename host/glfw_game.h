@@ -84,8 +84,9 @@ public:
     unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* bytesPerSample,
                                  int* rate) override;
 
-    // Opens the window, starts the game and runs passes until the window's
-    // close flag is seen.
+    // Opens the window, starts the game and runs passes: on the desktop
+    // until the window's close flag is seen; in a browser one pass per
+    // animation frame, and Run does not return.
     void Run();
     // Opens the game's window as `choice` says (by default 640 x 480).
     void OpenGameWindow(const WindowChoice& choice);
@@ -96,8 +97,11 @@ public:
     // The steps of one pass, for Run and for tests that drive the loop.
     // Sleeps until nextUpdate (if one is scheduled and still ahead).
     void WaitForUpdate();
-    // Runs 0 to 4 updates by the schedule; drops the backlog after 4.
+    // Runs 1 to 4 updates by the schedule; drops the backlog after 4.
     void RunUpdates();
+    // Whether the schedule has an update due by the clock: the wait of a
+    // loop that cannot sleep (it renders again instead).
+    bool UpdateDue();
     // Render, swap, wait, events, focus; repeats while suspended. False when
     // the close flag ended a suspended stretch.
     bool RenderAndPoll();

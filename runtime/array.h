@@ -18,7 +18,9 @@
 template <class T>
 class Array {
 public:
-    struct Rep : gc_object {
+    // Aligned to 8 so that 32-bit targets (the web build) keep the header
+    // a multiple of 8 bytes as well.
+    struct alignas(8) Rep : gc_object {
         int length;
 
         Rep(int n) : length(n) { init_elements(0, n); }

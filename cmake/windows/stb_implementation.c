@@ -1,5 +1,5 @@
-/* The stb implementations for the Windows build. On Linux they come from
- * Debian's libstb; for Windows they are compiled here from the same headers.
+/* The stb implementations for the Windows and web builds. On Linux they come
+ * from Debian's libstb; elsewhere they are compiled here from the same headers.
  * The program always hands stb an already opened FILE*, so no file-name
  * handling of stb's own is used. */
 #define STB_IMAGE_IMPLEMENTATION

@@ -1,0 +1,12 @@
+// The game loop on the desktop: passes of render, swap, wait, events and
+// updates until the window's close flag is seen.
+#include "host/glfw_game.h"
+
+void RtGlfwGame::Run() {
+    OpenGameWindow(window_choice);
+    StartGame();
+    while (!CloseRequested()) {
+        if (!RenderAndPoll()) return;
+        RunUpdates();
+    }
+}
