@@ -1,6 +1,7 @@
-// The platform services on POSIX systems: /proc for the executable, UTF-8
-// file names, rename(2) for the atomic replace, xdg-open started with an
-// argument vector, detached pthreads and nanosleep.
+// The platform services on POSIX systems: /proc for the executable,
+// xdg-open started with an argument vector, detached pthreads and
+// nanosleep. Files by UTF-8 name, with rename(2) for the atomic replace,
+// are in utf8_file_names.cpp.
 #include "host/platform.h"
 
 #include <errno.h>
@@ -19,15 +20,6 @@
 extern char** environ;
 
 namespace {
-
-// UTF-8 bytes, zero-terminated, for the system's file calls.
-std::vector<char> Terminated(const String& text) {
-    std::vector<unsigned char> bytes;
-    text.ToUtf8(bytes);
-    std::vector<char> name(bytes.begin(), bytes.end());
-    name.push_back(0);
-    return name;
-}
 
 // Waits for a started opener on a thread of its own, so that it leaves no
 // zombie behind and the caller does not block.
@@ -56,14 +48,6 @@ String PlatformExecutablePath() {
     ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return String();
     return String::FromBytes(reinterpret_cast<const unsigned char*>(buffer.data()), static_cast<int>(n));
-}
-
-std::FILE* PlatformOpenFile(const String& path, const String& mode) {
-    return std::fopen(Terminated(path).data(), Terminated(mode).data());
-}
-
-bool PlatformReplaceFile(const String& from, const String& to) {
-    return rename(Terminated(from).data(), Terminated(to).data()) == 0;
 }
 
 void PlatformOpenUrl(const char* url) {
