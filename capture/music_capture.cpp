@@ -20,9 +20,7 @@ void InstallCaptureDriver() { MikMod_RegisterDriver(&captureDriver); }
 
 bool CaptureDriverActive() { return md_driver == &captureDriver && MikMod_Active(); }
 
-int CaptureMixRate() { return MixerRate(); }
-
-int CaptureChannels() { return MixerChannels(); }
+int MusicRecorder::SampleRate() const { return MixerRate(); }
 
 bool MusicRecorder::TakeSound(int sampleFrames, bool keep) {
     if (!checked_) {
@@ -36,7 +34,7 @@ bool MusicRecorder::TakeSound(int sampleFrames, bool keep) {
     if (!keep) return true;
     if (!open_) {
         open_ = true;
-        if (!wave_.Open(path_, CaptureMixRate(), CaptureChannels())) {
+        if (!wave_.Open(path_, MixerRate(), MixerChannels())) {
             error_ = "cannot write " + path_;
             return false;
         }

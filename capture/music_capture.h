@@ -17,10 +17,6 @@ void InstallCaptureDriver();
 // True when libmikmod is initialised on the capture driver.
 bool CaptureDriverActive();
 
-// The mixer's rate (sample frames per second) and channel count.
-int CaptureMixRate();
-int CaptureChannels();
-
 #include <string>
 
 #include "capture/capture_game.h"
@@ -32,7 +28,7 @@ int CaptureChannels();
 class MusicRecorder : public SoundSink {
 public:
     explicit MusicRecorder(std::string wavePath) : path_(std::move(wavePath)) {}
-    int SampleRate() const override { return CaptureMixRate(); }
+    int SampleRate() const override;
     bool TakeSound(int sampleFrames, bool keep) override;
     // Completes the WAVE file.
     bool Finish();
