@@ -92,9 +92,13 @@ stress: deps
 	cd $(STRESS_BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) -LE "windows|web|fuzz|soak"
 
 # bench_frame opens windows (the demo, SDL2, immediate mode) and ends with
-# the table of what a frame costs.
+# the table of what a frame costs; bench/web measures the web build in
+# headless Chromium when out/web and the browser driver are there.
 bench: deps build
 	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && $(TEST_ENV) $(XRUN) "$$b"; done; true
+	@if [ -f $(WEB_OUT)/index.html ] && [ -d $(BUILD)/tests/web/driver ]; then \
+	  echo "== bench/web (headless Chromium)"; node bench/web/web_bench.mjs --web $(WEB_OUT) --driver $(BUILD)/tests/web/driver; \
+	else echo "== bench/web: skipped (make web, then make build with the web tests on)"; fi
 
 sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_SANITIZE=ON -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
@@ -118,16 +122,17 @@ windows:
 	scripts/package-windows $(WIN_BUILD) $(WIN_OUT) "$$deps"
 
 # The show for a browser, built with emscripten into $(WEB_OUT): the page,
-# its .js and .wasm, and the data files where the program looks for them.
-# libmikmod is built once from Debian's source into a cache outside the tree.
+# its .js and .wasm, the data files where the program looks for them, and
+# libmikmod's licence (it is linked in; built once from Debian's source into
+# a cache outside the tree).
 web:
 	@deps=$$(scripts/build-web-deps) && \
 	$(WEB_ENV) emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
 	  -DMOONLIT_WEBDEPS="$$(dirname "$$deps")" >/dev/null && \
-	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target moonlit-harbor
-	rm -rf $(WEB_OUT) && mkdir -p $(WEB_OUT)
-	cd $(WEB_BUILD)/demo && cp -r index.html moonlit-harbor.js moonlit-harbor.wasm data spartanic.xm \
-	  $(abspath $(WEB_OUT))/
+	$(WEB_ENV) cmake --build $(WEB_BUILD) -j $(JOBS) --target moonlit-harbor && \
+	rm -rf $(WEB_OUT) && mkdir -p $(WEB_OUT) && \
+	cp -r $(addprefix $(WEB_BUILD)/demo/,index.html moonlit-harbor.js moonlit-harbor.wasm data spartanic.xm) \
+	  "$$deps/licenses" $(WEB_OUT)/
 
 serve-web: web
 	@echo "Watch it at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
