@@ -18,7 +18,8 @@ useDriver(args.driver);
 
 function download() {
   const files = ["index.html", "moonlit-harbor.js", "moonlit-harbor.wasm", "spartanic.xm",
-                 ...fs.readdirSync(path.join(root, "data")).map((f) => `data/${f}`)];
+                 ...fs.readdirSync(path.join(root, "data"), { recursive: true }).map((f) => `data/${f}`)]
+    .filter((f) => fs.statSync(path.join(root, f)).isFile());
   return files.reduce((sum, f) => {
     const bytes = fs.readFileSync(path.join(root, f));
     return { raw: sum.raw + bytes.length, gzip: sum.gzip + gzipSync(bytes, { level: 9 }).length };
