@@ -173,19 +173,26 @@ function logoEdge(rgb, x, y) {
 // Pixels that differ between the browser's frame and the native one, by
 // kind. Translucent glyph edges may differ by one step of 255 (the blend's
 // rounding differs between GPUs); anything else counts as a fault.
+// Each kind's count and the box its pixels lie in.
 function compare(web, native) {
-  const count = { band: 0, edges: 0, rounding: 0, wrong: 0 }, wrong = [];
+  const kinds = {}, wrong = [];
+  const note = (kind, x, y) => {
+    const k = (kinds[kind] ||= { n: 0, box: [x, y, x, y] });
+    k.n++;
+    k.box = [Math.min(k.box[0], x), Math.min(k.box[1], y), Math.max(k.box[2], x), Math.max(k.box[3], y)];
+  };
   for (let y = 0; y < kHeight; y++)
     for (let x = 0; x < kWidth; x++) {
       const i = (y * kWidth + x) * 3;
       const step = Math.max(...[0, 1, 2].map((c) => Math.abs(web[i + c] - native[i + c])));
       if (step === 0) continue;
-      if (y >= kScrollerBand[0] && y < kScrollerBand[1]) count.band++;
-      else if (logoEdge(native, x, y)) count.edges++;
-      else if (step === 1) count.rounding++;
-      else if (count.wrong++ < 8) wrong.push(`(${x},${y}) ${at(web, x, y)} vs ${at(native, x, y)}`);
+      const kind = y >= kScrollerBand[0] && y < kScrollerBand[1] ? "in the scroller band"
+        : logoEdge(native, x, y) ? "on logo block edges" : step === 1 ? "by one step at glyph edges" : "elsewhere";
+      note(kind, x, y);
+      if (kind === "elsewhere" && wrong.length < 8) wrong.push(`(${x},${y}) ${at(web, x, y)} vs ${at(native, x, y)}`);
     }
-  return { count, wrong };
+  const where = Object.entries(kinds).map(([kind, { n, box }]) => `${n} ${kind} (x ${box[0]}-${box[2]}, y ${box[1]}-${box[3]})`);
+  return { wrong: kinds.elsewhere ? kinds.elsewhere.n : 0, where: [...where, ...wrong].join(", ") || "none" };
 }
 
 // The scroller's glyph pixels right of the logo strip, as "x,y" keys.
@@ -250,10 +257,9 @@ async function frames(root, work, framePath) {
     const view = await open(browser, `?frames=${n}`, server);
     const stopped = await waitFor(view, `stopped after ${n} frames`);
     const web = await canvasPixels(view.page, path.join(work, `web_${n}.png`));
-    const { count, wrong } = compare(web, pixels(framePath(n - 1)));
-    console.log(`     frame ${n}: ${count.band} differ in the scroller band, ${count.edges} on logo block edges, ` +
-      `${count.rounding} by one step at glyph edges, ${count.wrong} elsewhere ${wrong.join(" ")}`);
-    check(stopped && count.wrong === 0, `frame ${n} equals the native capture's frame ${n}`);
+    const { wrong, where } = compare(web, pixels(framePath(n - 1)));
+    console.log(`     frame ${n}: pixels that differ: ${where}`);
+    check(stopped && wrong === 0, `frame ${n} equals the native capture's frame ${n}`);
     await view.page.close();
   }
   await browser.close();
