@@ -11,26 +11,22 @@ const char* debug_info = nullptr;
 
 namespace {
 
-// Reused by every Print; released at exit by its destructor.
-std::vector<unsigned char>& print_buffer() {
+// The line Print and DebugLog assemble, reused from call to call; released
+// at exit by its destructor.
+std::vector<unsigned char>& LineBuffer() {
     static std::vector<unsigned char> buffer;
     return buffer;
 }
 
-// DebugLog's buffer grows to length + 100 when length + 99 reaches it.
-struct LogBuffer {
-    char* bytes = nullptr;
-    int capacity = 0;
-    ~LogBuffer() { std::free(bytes); }
-};
-
-LogBuffer& log_buffer() {
-    static LogBuffer buffer;
-    return buffer;
+// Writes the line and a newline in one call, then flushes.
+void WriteLine(std::vector<unsigned char>& line, std::FILE* stream) {
+    line.push_back('\n');
+    std::fwrite(line.data(), 1, line.size(), stream);
+    std::fflush(stream);
 }
 
 // Parses a "%p" address; null when the text is not one.
-const void* parse_address(const char* text) {
+const void* ParseAddress(const char* text) {
     void* address = nullptr;
     if (std::sscanf(text, "%p", &address) != 1) return nullptr;
     return address;
@@ -38,8 +34,8 @@ const void* parse_address(const char* text) {
 
 // The at-sign command. Only addresses of objects the collector holds are
 // answered: a typed address is never dereferenced on trust.
-void answer_address(const char* text) {
-    const void* address = parse_address(text);
+void AnswerAddress(const char* text) {
+    const void* address = ParseAddress(text);
     if (!gc_is_known_object(address)) {
         DebugLog(String());
         return;
@@ -52,27 +48,17 @@ void answer_address(const char* text) {
 }  // namespace
 
 void Print(const String& text) {
-    std::vector<unsigned char>& buffer = print_buffer();
-    buffer.clear();
-    text.ToUtf8(buffer);
-    buffer.push_back('\n');
-    std::fwrite(buffer.data(), 1, buffer.size(), stdout);
-    std::fflush(stdout);
+    std::vector<unsigned char>& line = LineBuffer();
+    line.clear();
+    text.ToUtf8(line);
+    WriteLine(line, stdout);
 }
 
 void DebugLog(const String& text) {
-    LogBuffer& buffer = log_buffer();
-    int length = text.Length();
-    if (length + 99 >= buffer.capacity) {
-        std::free(buffer.bytes);
-        buffer.capacity = length + 100;
-        buffer.bytes = static_cast<char*>(std::malloc(static_cast<size_t>(buffer.capacity)));
-        if (!buffer.bytes) std::abort();
-    }
-    for (int i = 0; i < length; ++i) buffer.bytes[i] = static_cast<char>(text[i] & 0xff);
-    buffer.bytes[length] = '\n';
-    std::fwrite(buffer.bytes, 1, static_cast<size_t>(length) + 1, stderr);
-    std::fflush(stderr);
+    std::vector<unsigned char>& line = LineBuffer();
+    line.clear();
+    for (int i = 0; i < text.Length(); ++i) line.push_back(static_cast<unsigned char>(text[i] & 0xff));
+    WriteLine(line, stderr);
 }
 
 String StackTrace() {
@@ -88,7 +74,7 @@ DebuggerAction DebuggerLine(char* line) {
         case '?':
             return DebuggerAction::kNextLine;
         case '@':
-            answer_address(line + 1);
+            AnswerAddress(line + 1);
             return DebuggerAction::kNextLine;
         case 'e':
         case 'l':
