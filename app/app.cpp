@@ -45,9 +45,9 @@ void StartFramework(int argc, char** argv, const ProgramEntry& program) {
     InitGraphicsGlobals();
     InitAudioGlobals();
     RegisterThreadRoots();
-    if (program.initGlobals) program.initGlobals();
+    if (program.init_globals) program.init_globals();
     gc_mark_globals();
-    program.createApp();
+    program.create_app();
 }
 
 c_App::c_App() {

@@ -54,8 +54,8 @@ extern int updateRate;
 // What a program gives the start-up: its globals' initialisation (and root
 // registration; may be null) and the creation of its application object.
 struct ProgramEntry {
-    void (*initGlobals)();
-    void (*createApp)();
+    void (*init_globals)();
+    void (*create_app)();
     // The arguments the program reads itself (FrameworkArgv), as --help
     // shows them, such as "[FRAMES]"; null when it reads none, and then the
     // command line refuses any.

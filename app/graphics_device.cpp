@@ -8,21 +8,21 @@
 Array<c_DisplayMode*> displayModes;
 c_DisplayMode* desktopMode = nullptr;
 
-void init_display_mode_globals() {
+void InitDisplayModeGlobals() {
     displayModes = Array<c_DisplayMode*>();
     desktopMode = nullptr;
 }
 
-void register_display_mode_roots() {
+void RegisterDisplayModeRoots() {
     gc_add_root(+[]() -> gc_object* { return displayModes.Body(); });
     gc_add_root(+[]() -> gc_object* { return desktopMode; });
 }
 
 void InitGraphicsGlobals() {
-    init_graphics_globals();
-    register_graphics_roots();
-    init_display_mode_globals();
-    register_display_mode_roots();
+    InitGraphicsContextGlobals();
+    RegisterGraphicsRoots();
+    InitDisplayModeGlobals();
+    RegisterDisplayModeRoots();
 }
 
 gxtkGraphics* SetUpGraphicsDevice() {

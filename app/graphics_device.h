@@ -27,8 +27,8 @@ extern Array<c_DisplayMode*> displayModes;
 extern c_DisplayMode* desktopMode;
 
 // Start-up values (no modes, no desktop mode) and their collector roots.
-void init_display_mode_globals();
-void register_display_mode_roots();
+void InitDisplayModeGlobals();
+void RegisterDisplayModeRoots();
 // Start-up: the graphics context's globals and the display modes' globals,
 // with their collector roots.
 void InitGraphicsGlobals();
@@ -46,14 +46,14 @@ void InitDisplayModes();
 // framework prepares: 0 nothing (OnRender runs bare), 2 everything but
 // OnRender, anything else all of it. The device's EndRender always runs.
 template <class Device, class OnRender>
-void RenderBracket(Device* device, OnRender onRender) {
+void RenderBracket(Device* device, OnRender on_render) {
     int mode = device->BeginRender();
     if (mode != 0) {
         BeginRender();
-        if (mode != 2) onRender();
+        if (mode != 2) on_render();
         EndRender();
     } else {
-        onRender();
+        on_render();
     }
     device->EndRender();
 }

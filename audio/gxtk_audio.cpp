@@ -15,7 +15,7 @@ gxtkAudio* audioDevice = nullptr;
 
 namespace {
 
-std::vector<ALuint> discardList;
+std::vector<ALuint> discard_list;
 
 // Every device a gxtkAudio opened, with its context. They stay open for the
 // whole run and are closed by an exit handler: the OpenAL library reports a
@@ -50,11 +50,11 @@ ALint SourceState(ALuint source) {
     return state;
 }
 
-ALenum FormatOf(int bytesPerSample, int channels) {
-    if (bytesPerSample == 1 && channels == 1) return AL_FORMAT_MONO8;
-    if (bytesPerSample == 1 && channels == 2) return AL_FORMAT_STEREO8;
-    if (bytesPerSample == 2 && channels == 1) return AL_FORMAT_MONO16;
-    if (bytesPerSample == 2 && channels == 2) return AL_FORMAT_STEREO16;
+ALenum FormatOf(int bytes_per_sample, int channels) {
+    if (bytes_per_sample == 1 && channels == 1) return AL_FORMAT_MONO8;
+    if (bytes_per_sample == 1 && channels == 2) return AL_FORMAT_STEREO8;
+    if (bytes_per_sample == 2 && channels == 1) return AL_FORMAT_MONO16;
+    if (bytes_per_sample == 2 && channels == 2) return AL_FORMAT_STEREO16;
     return 0;  // OpenAL refuses it: the buffer stays empty
 }
 
@@ -66,7 +66,7 @@ ALCdevice* OpenDevice() {
 }
 
 void DiscardBuffer(ALuint buffer) {
-    if (buffer) discardList.push_back(buffer);
+    if (buffer) discard_list.push_back(buffer);
 }
 
 }  // namespace
@@ -81,15 +81,15 @@ int gxtkSample::Discard() {
     return 0;
 }
 
-const std::vector<ALuint>& DiscardedBuffers() { return discardList; }
+const std::vector<ALuint>& DiscardedBuffers() { return discard_list; }
 
-void register_audio_roots() {
+void RegisterAudioRoots() {
     gc_add_root(+[]() -> gc_object* { return audioDevice; });
 }
 
 void InitAudioGlobals() {
     audioDevice = nullptr;
-    register_audio_roots();
+    RegisterAudioRoots();
     SetAudioDecoder(DecodeSoundFile);
 }
 
@@ -138,16 +138,16 @@ bool gxtkAudio::AcquireSource(int channel) {
 // A buffer can only be deleted once no source holds it: finished channels
 // let go of theirs first, and a buffer still attached stays listed.
 void gxtkAudio::ReleaseDiscardedBuffers() {
-    if (discardList.empty()) return;
+    if (discard_list.empty()) return;
     for (gxtkChannel& c : channels)
         if (c.state != kChannelStopped && SourceState(c.source) == AL_STOPPED) alSourcei(c.source, AL_BUFFER, 0);
     size_t kept = 0;
-    for (ALuint buffer : discardList) {
+    for (ALuint buffer : discard_list) {
         alGetError();
         alDeleteBuffers(1, &buffer);
-        if (alGetError() != AL_NO_ERROR) discardList[kept++] = buffer;
+        if (alGetError() != AL_NO_ERROR) discard_list[kept++] = buffer;
     }
-    discardList.resize(kept);
+    discard_list.resize(kept);
 }
 
 int gxtkAudio::Suspend() {
@@ -169,12 +169,12 @@ gxtkSample* gxtkAudio::LoadSample(const String& path) {
 }
 
 bool gxtkAudio::LoadSampleData(gxtkSample* sample, const String& path) {
-    int length = 0, channelCount = 0, bytesPerSample = 0, rate = 0;
-    unsigned char* data = CurrentGame()->LoadAudioData(path, &length, &channelCount, &bytesPerSample, &rate);
+    int length = 0, channel_count = 0, bytes_per_sample = 0, rate = 0;
+    unsigned char* data = CurrentGame()->LoadAudioData(path, &length, &channel_count, &bytes_per_sample, &rate);
     if (!data) return false;
     ALuint buffer = 0;
     alGenBuffers(1, &buffer);
-    alBufferData(buffer, FormatOf(bytesPerSample, channelCount), data, channelCount * length * bytesPerSample,
+    alBufferData(buffer, FormatOf(bytes_per_sample, channel_count), data, channel_count * length * bytes_per_sample,
                  rate);
     std::free(data);
     // A sample loaded twice gives its old buffer up rather than leak it.

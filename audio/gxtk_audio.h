@@ -78,7 +78,7 @@ private:
 
 // The framework's audio device (null until the game starts); a root.
 extern gxtkAudio* audioDevice;
-void register_audio_roots();
+void RegisterAudioRoots();
 // Start-up: audioDevice null and a root, and the host's LoadAudioData given
 // the sound decoder (sound_decoding.h).
 void InitAudioGlobals();

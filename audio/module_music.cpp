@@ -19,7 +19,7 @@
 namespace {
 
 MODULE* currentModule = nullptr;
-bool playerReady = false;
+bool player_ready = false;
 
 // 16-bit, stereo, float mixing, surround, interpolation.
 constexpr UWORD kOutputModeFlags = 0x323;
@@ -66,12 +66,12 @@ void InitModulePlayer() {
                      MikMod_strerror(MikMod_errno));
         return;
     }
-    playerReady = true;
+    player_ready = true;
 }
 
 void PlayModule(const String& path) {
     std::vector<char> name = NarrowPath(path);
-    if (!playerReady) {
+    if (!player_ready) {
         std::fprintf(stderr, "Music is off (no sound output): not playing \"%s\"\n", name.data());
         return;
     }

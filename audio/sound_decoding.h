@@ -12,11 +12,11 @@
 
 // RIFF WAVE with integer PCM. bytesPerSample is bits / 8 and passes through
 // unchanged (3 for 24-bit).
-unsigned char* DecodeWave(std::FILE* file, int* length, int* channels, int* bytesPerSample,
+unsigned char* DecodeWave(std::FILE* file, int* length, int* channels, int* bytes_per_sample,
                           int* rate);
 
 // Ogg Vorbis, decoded to 16-bit samples.
-unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* bytesPerSample,
+unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* bytes_per_sample,
                             int* rate);
 
 // Chooses the decoder by the ending of name (".wav" or ".ogg", compared in
@@ -24,4 +24,4 @@ unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* by
 // This is the decoder the host's LoadAudioData runs on the file it opened;
 // InitAudioGlobals (gxtk_audio.h) installs it.
 unsigned char* DecodeSoundFile(std::FILE* file, const String& name, int* length, int* channels,
-                               int* bytesPerSample, int* rate);
+                               int* bytes_per_sample, int* rate);

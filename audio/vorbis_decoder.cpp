@@ -70,7 +70,7 @@ stb_vorbis* OpenInArena(std::FILE* file, std::unique_ptr<char[]>& arena) {
 
 }  // namespace
 
-unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* bytesPerSample,
+unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* bytes_per_sample,
                             int* rate) {
     if (!VorbisHeadersFit(file)) return nullptr;
     std::unique_ptr<char[]> arena;
@@ -83,7 +83,7 @@ unsigned char* DecodeVorbis(std::FILE* file, int* length, int* channels, int* by
     if (!samples) return nullptr;
     *length = frames;
     *channels = info.channels;
-    *bytesPerSample = 2;
+    *bytes_per_sample = 2;
     *rate = static_cast<int>(info.sample_rate);
     return reinterpret_cast<unsigned char*>(samples);
 }

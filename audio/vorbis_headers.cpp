@@ -18,36 +18,36 @@ uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
 // past the end sets ended instead of inventing zeros.
 class BitReader {
 public:
-    BitReader(const std::vector<unsigned char>& bytes, size_t startByte)
-        : bytes_(bytes), at_(startByte * 8) {}
+    BitReader(const std::vector<unsigned char>& bytes, size_t start_byte)
+        : bytes(bytes), at(start_byte * 8) {}
 
     uint32_t Read(int bits) {
         if (Left() < static_cast<uint64_t>(bits)) {
-            ended_ = true;
-            at_ = bytes_.size() * 8;
+            ended = true;
+            at = bytes.size() * 8;
             return 0;
         }
         uint32_t value = 0;
-        for (int i = 0; i < bits; ++i, ++at_) {
-            value |= static_cast<uint32_t>((bytes_[at_ / 8] >> (at_ % 8)) & 1) << i;
+        for (int i = 0; i < bits; ++i, ++at) {
+            value |= static_cast<uint32_t>((bytes[at / 8] >> (at % 8)) & 1) << i;
         }
         return value;
     }
     bool Skip(uint64_t bits) {
         if (Left() < bits) {
-            ended_ = true;
+            ended = true;
             return false;
         }
-        at_ += bits;
+        at += bits;
         return true;
     }
-    uint64_t Left() const { return bytes_.size() * 8 - at_; }
-    bool Ended() const { return ended_; }
+    uint64_t Left() const { return bytes.size() * 8 - at; }
+    bool Ended() const { return ended; }
 
 private:
-    const std::vector<unsigned char>& bytes_;
-    uint64_t at_;
-    bool ended_ = false;
+    const std::vector<unsigned char>& bytes;
+    uint64_t at;
+    bool ended = false;
 };
 
 int BitLength(uint32_t n) {
@@ -98,7 +98,7 @@ bool SkipLengths(BitReader& bits, uint32_t entries) {
 }
 
 // tableValues: what the books before this one declared, added to.
-bool SkipCodebook(BitReader& bits, uint64_t& tableValues) {
+bool SkipCodebook(BitReader& bits, uint64_t& table_values) {
     if (bits.Read(24) != 0x564342) return false;
     uint32_t dimensions = bits.Read(16);
     uint32_t entries = bits.Read(24);
@@ -106,22 +106,22 @@ bool SkipCodebook(BitReader& bits, uint64_t& tableValues) {
     if (!SkipLengths(bits, entries)) return false;
     // The decoder spreads every book's entries over its dimensions (into a
     // value table, or the class lists of a residue that classifies with it).
-    uint64_t bookValues = uint64_t{entries} * dimensions;
-    tableValues += bookValues;
-    if (tableValues > kMaxCodebookValues) return false;
+    uint64_t book_values = uint64_t{entries} * dimensions;
+    table_values += book_values;
+    if (table_values > kMaxCodebookValues) return false;
     uint32_t lookup = bits.Read(4);
     if (lookup == 0) return !bits.Ended();
     if (lookup > 2) return false;
     bits.Skip(64);  // minimum and delta
-    uint32_t valueBits = bits.Read(4) + 1;
+    uint32_t value_bits = bits.Read(4) + 1;
     bits.Read(1);
     if (bits.Ended()) return false;
     // The decoder finds the lookup-1 count in single-precision floating
     // point, which overflows once 2^dimensions passes the int range (and
     // then disagrees with the exact count); such books are refused.
     if (lookup == 1 && dimensions > 30) return false;
-    uint64_t values = lookup == 1 ? Lookup1Values(entries, dimensions) : bookValues;
-    return values > 0 && bits.Skip(values * valueBits);
+    uint64_t values = lookup == 1 ? Lookup1Values(entries, dimensions) : book_values;
+    return values > 0 && bits.Skip(values * value_bits);
 }
 
 // The first count packets of the stream, put together from the Ogg pages at
@@ -177,9 +177,9 @@ bool CodebooksFit(const std::vector<unsigned char>& packet) {
     if (packet.size() < 7) return false;
     BitReader bits(packet, 7);  // packet type 5 and "vorbis"
     uint32_t books = bits.Read(8) + 1;
-    uint64_t tableValues = 0;
+    uint64_t table_values = 0;
     for (uint32_t i = 0; i < books; ++i) {
-        if (!SkipCodebook(bits, tableValues)) return false;
+        if (!SkipCodebook(bits, table_values)) return false;
     }
     return !bits.Ended();
 }

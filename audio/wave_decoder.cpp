@@ -51,25 +51,25 @@ bool Skip(std::FILE* file, uint32_t n) {
 }
 
 struct WaveFormat {
-    uint32_t channels, rate, bitsPerSample;
+    uint32_t channels, rate, bits_per_sample;
 };
 
 // "RIFF" size "WAVE" "fmt " and the 16 bytes of the PCM format, then the
 // rest of a longer fmt chunk skipped.
 bool ReadFormat(std::FILE* file, WaveFormat& format) {
-    uint32_t riffSize, fmtSize, tag, byteRate, blockAlign;
-    if (!ReadTag(file, "RIFF") || !ReadU32(file, riffSize) || !ReadTag(file, "WAVE") ||
-        !ReadTag(file, "fmt ") || !ReadU32(file, fmtSize))
+    uint32_t riff_size, fmt_size, tag, byte_rate, block_align;
+    if (!ReadTag(file, "RIFF") || !ReadU32(file, riff_size) || !ReadTag(file, "WAVE") ||
+        !ReadTag(file, "fmt ") || !ReadU32(file, fmt_size))
         return false;
-    if (fmtSize < 16) return false;
+    if (fmt_size < 16) return false;
     if (!ReadU16(file, tag) || tag != 1) return false;
     if (!ReadU16(file, format.channels) || !ReadU32(file, format.rate) ||
-        !ReadU32(file, byteRate) || !ReadU16(file, blockAlign) ||
-        !ReadU16(file, format.bitsPerSample))
+        !ReadU32(file, byte_rate) || !ReadU16(file, block_align) ||
+        !ReadU16(file, format.bits_per_sample))
         return false;
     // Without whole channels and whole bytes there is no frame size.
-    if (format.channels == 0 || format.bitsPerSample < 8) return false;
-    return Skip(file, fmtSize - 16);
+    if (format.channels == 0 || format.bits_per_sample < 8) return false;
+    return Skip(file, fmt_size - 16);
 }
 
 // Reads the data chunk whose header was just read. Null when its size runs
@@ -100,7 +100,7 @@ unsigned char* FindData(std::FILE* file, uint32_t& size) {
 
 }  // namespace
 
-unsigned char* DecodeWave(std::FILE* file, int* length, int* channels, int* bytesPerSample,
+unsigned char* DecodeWave(std::FILE* file, int* length, int* channels, int* bytes_per_sample,
                           int* rate) {
     WaveFormat format;
     if (!ReadFormat(file, format)) return nullptr;
@@ -108,8 +108,8 @@ unsigned char* DecodeWave(std::FILE* file, int* length, int* channels, int* byte
     unsigned char* data = FindData(file, size);
     if (!data) return nullptr;
     *channels = static_cast<int>(format.channels);
-    *bytesPerSample = static_cast<int>(format.bitsPerSample / 8);
+    *bytes_per_sample = static_cast<int>(format.bits_per_sample / 8);
     *rate = static_cast<int>(format.rate);
-    *length = static_cast<int>(size / (format.bitsPerSample / 8 * format.channels));
+    *length = static_cast<int>(size / (format.bits_per_sample / 8 * format.channels));
     return data;
 }

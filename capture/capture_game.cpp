@@ -19,9 +19,9 @@ struct VirtualClock {
     int64_t frames = 0;
     int fps = 60;
 };
-VirtualClock virtualClock;
+VirtualClock virtual_clock;
 
-double VirtualNow() { return CaptureFrameTime(virtualClock.frames, virtualClock.fps); }
+double VirtualNow() { return CaptureFrameTime(virtual_clock.frames, virtual_clock.fps); }
 // Time does not pass while the loop waits: the next frame comes instead.
 void VirtualSleep(int) {}
 
@@ -36,13 +36,13 @@ double CaptureFrameTime(int64_t frames, int fps) {
 }
 
 int64_t CaptureSoundPosition(int64_t frames, const CaptureRange& range, int rate) {
-    if (frames <= range.startFrame) return RoundedSamples(frames, range.fps, rate);
-    return RoundedSamples(range.startFrame, range.fps, rate) +
-           RoundedSamples(frames - range.startFrame, range.fps, rate);
+    if (frames <= range.start_frame) return RoundedSamples(frames, range.fps, rate);
+    return RoundedSamples(range.start_frame, range.fps, rate) +
+           RoundedSamples(frames - range.start_frame, range.fps, rate);
 }
 
-CaptureGame::CaptureGame(const CaptureRange& range) : range_(range) {
-    virtualClock = {0, range.fps};
+CaptureGame::CaptureGame(const CaptureRange& range) : range(range) {
+    virtual_clock = {0, range.fps};
     SetClock({VirtualNow, VirtualSleep});
     swapInterval = 0;  // never wait for a display's retrace
 }
@@ -54,12 +54,12 @@ CaptureGame::~CaptureGame() {
 bool CaptureGame::Capture() {
     OpenWindow(kGameWindowWidth, kGameWindowHeight, kGameWindowFlags);
     StartGame();
-    int end = range_.startFrame + range_.frameCount;
-    while (presented_ < end && !failed_ && !stopRequested_ && !CloseRequested()) {
-        if (!RenderAndPoll() || failed_ || stopRequested_) break;
+    int end = range.start_frame + range.frame_count;
+    while (presented < end && !failed && !stop_requested && !CloseRequested()) {
+        if (!RenderAndPoll() || failed || stop_requested) break;
         if (UpdateDue()) RunUpdates();
     }
-    return presented_ == end && !failed_;
+    return presented == end && !failed;
 }
 
 void CaptureGame::RenderGame() {
@@ -68,42 +68,42 @@ void CaptureGame::RenderGame() {
 }
 
 void CaptureGame::Present() {
-    int frame = presented_;
-    bool keep = frame >= range_.startFrame;
-    if (keep && video_) {
+    int frame = presented;
+    bool keep = frame >= range.start_frame;
+    if (keep && video) {
         ReadBack();
-        if (!video_->WriteFrame(frame, pixels_.data(), framebufferWidth, framebufferHeight)) failed_ = true;
+        if (!video->WriteFrame(frame, pixels.data(), framebufferWidth, framebufferHeight)) failed = true;
     }
-    if (sound_) {
-        int rate = sound_->SampleRate();
-        int64_t n = CaptureSoundPosition(frame + 1, range_, rate) - CaptureSoundPosition(frame, range_, rate);
-        if (!sound_->TakeSound(static_cast<int>(n), keep)) failed_ = true;
+    if (sound) {
+        int rate = sound->SampleRate();
+        int64_t n = CaptureSoundPosition(frame + 1, range, rate) - CaptureSoundPosition(frame, range, rate);
+        if (!sound->TakeSound(static_cast<int>(n), keep)) failed = true;
     }
-    presented_ = frame + 1;
-    virtualClock.frames = presented_;
-    if (progress_) progress_(presented_);
+    presented = frame + 1;
+    virtual_clock.frames = presented;
+    if (progress) progress(presented);
 }
 
 // The back buffer, before the swap, with GL's bottom-up rows turned over;
 // its size is the framebuffer size the host keeps.
 void CaptureGame::ReadBack() {
     size_t stride = static_cast<size_t>(framebufferWidth) * 3;
-    pixels_.resize(stride * framebufferHeight);
-    row_.resize(stride);
+    pixels.resize(stride * framebufferHeight);
+    row.resize(stride);
     gl.PixelStorei(GL_PACK_ALIGNMENT, 1);
-    gl.ReadPixels(0, 0, framebufferWidth, framebufferHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels_.data());
+    gl.ReadPixels(0, 0, framebufferWidth, framebufferHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     for (int top = 0, bottom = framebufferHeight - 1; top < bottom; ++top, --bottom) {
-        uint8_t* a = pixels_.data() + top * stride;
-        uint8_t* b = pixels_.data() + bottom * stride;
-        std::memcpy(row_.data(), a, stride);
+        uint8_t* a = pixels.data() + top * stride;
+        uint8_t* b = pixels.data() + bottom * stride;
+        std::memcpy(row.data(), a, stride);
         std::memcpy(a, b, stride);
-        std::memcpy(b, row_.data(), stride);
+        std::memcpy(b, row.data(), stride);
     }
 }
 
 void CaptureGame::KeyEvent(int ev, int data) {
     if (data == kKeyCloseRequest) {
-        stopRequested_ = true;
+        stop_requested = true;
         return;
     }
     RtGlfwGame::KeyEvent(ev, data);

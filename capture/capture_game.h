@@ -19,8 +19,8 @@ class FrameSink;
 // the show at `fps`.
 struct CaptureRange {
     int fps = 60;
-    int startFrame = 0;
-    int frameCount = 0;
+    int start_frame = 0;
+    int frame_count = 0;
 };
 
 // Receives the sound frame by frame.
@@ -30,7 +30,7 @@ public:
     virtual int SampleRate() const = 0;
     // The next `sampleFrames` sample frames of the show's sound; `keep` is
     // false for frames before the range, whose sound is mixed and dropped.
-    virtual bool TakeSound(int sampleFrames, bool keep) = 0;
+    virtual bool TakeSound(int sample_frames, bool keep) = 0;
 };
 
 // The clock's reading after `frames` frames. Each frame adds 1/fps and one
@@ -50,11 +50,11 @@ public:
     explicit CaptureGame(const CaptureRange& range);
     ~CaptureGame() override;
 
-    void SetFrameSink(FrameSink* sink) { video_ = sink; }
-    void SetSoundSink(SoundSink* sink) { sound_ = sink; }
+    void SetFrameSink(FrameSink* sink) { video = sink; }
+    void SetSoundSink(SoundSink* sink) { sound = sink; }
     // Called after every presented frame with the count of frames presented
     // (those before the range included: they take their time too).
-    void SetProgress(std::function<void(int presented)> progress) { progress_ = std::move(progress); }
+    void SetProgress(std::function<void(int presented)> callback) { progress = std::move(callback); }
 
     // Opens the window, starts the game and runs passes until the range is
     // taken, a sink fails or the window is closed. True when every frame
@@ -67,21 +67,21 @@ public:
     // ending the process.
     void KeyEvent(int ev, int data) override;
 
-    int FramesPresented() const { return presented_; }
-    bool SinkFailed() const { return failed_; }
-    bool CloseRequestedByUser() const { return stopRequested_; }
+    int FramesPresented() const { return presented; }
+    bool SinkFailed() const { return failed; }
+    bool CloseRequestedByUser() const { return stop_requested; }
 
 private:
     void ReadBack();
     void Present();
 
-    CaptureRange range_;
-    FrameSink* video_ = nullptr;
-    SoundSink* sound_ = nullptr;
-    std::function<void(int)> progress_;
-    int presented_ = 0;
-    bool failed_ = false;
-    bool stopRequested_ = false;
-    std::vector<uint8_t> pixels_;  // reused from frame to frame
-    std::vector<uint8_t> row_;
+    CaptureRange range;
+    FrameSink* video = nullptr;
+    SoundSink* sound = nullptr;
+    std::function<void(int)> progress;
+    int presented = 0;
+    bool failed = false;
+    bool stop_requested = false;
+    std::vector<uint8_t> pixels;  // reused from frame to frame
+    std::vector<uint8_t> row;
 };

@@ -58,12 +58,12 @@ bool Mux(const fs::path& out) {
 }
 
 void TellHowToMux(const std::string& shown, const CaptureOptions& o, int kept) {
-    std::printf("Frames: %s/frames/frame_NNNNNN.png (%d to %d), sound: %s/%s\n", shown.c_str(), o.startFrame,
-                o.startFrame + kept - 1, shown.c_str(), kWaveName);
+    std::printf("Frames: %s/frames/frame_NNNNNN.png (%d to %d), sound: %s/%s\n", shown.c_str(), o.start_frame,
+                o.start_frame + kept - 1, shown.c_str(), kWaveName);
     std::printf("To make a video of them with ffmpeg (Debian's package ffmpeg):\n"
                 "  ffmpeg -framerate %d -start_number %d -i %s -i %s -c:v libx264 -pix_fmt yuv420p "
                 "-c:a aac %s\n",
-                o.fps, o.startFrame, ShellQuote(shown + "/frames/frame_%06d.png").c_str(),
+                o.fps, o.start_frame, ShellQuote(shown + "/frames/frame_%06d.png").c_str(),
                 ShellQuote(shown + "/" + kWaveName).c_str(), ShellQuote(shown + "/" + kVideoName).c_str());
 }
 
@@ -85,54 +85,54 @@ struct Outcome {
     bool complete = false;  // every frame taken
     bool closed = false;    // the window was closed on the way
     int kept = 0;           // frames written
-    bool framesOk = false, soundOk = false;
+    bool frames_ok = false, sound_ok = false;
 };
 
 // Runs the capture into the sinks and completes their files.
 Outcome RunCapture(CaptureGame* game, const CaptureOptions& o, FrameSink* frames, MusicRecorder* music) {
-    ProgressLine progress(stderr, o.startFrame + o.frames, PlatformIsTerminal(stderr));
+    ProgressLine progress(stderr, o.start_frame + o.frames, PlatformIsTerminal(stderr));
     game->SetFrameSink(frames);
     game->SetSoundSink(music);
     game->SetProgress([&progress](int done) { progress.Update(done); });
     Outcome r;
     r.complete = game->Capture();
     r.closed = game->CloseRequestedByUser();
-    r.kept = game->FramesPresented() > o.startFrame ? game->FramesPresented() - o.startFrame : 0;
+    r.kept = game->FramesPresented() > o.start_frame ? game->FramesPresented() - o.start_frame : 0;
     progress.Finish(game->FramesPresented());
-    r.framesOk = frames->Finish();
-    r.soundOk = music->Finish();
+    r.frames_ok = frames->Finish();
+    r.sound_ok = music->Finish();
     return r;
 }
 
 int Report(const Outcome& r, const CaptureOptions& o, const fs::path& out, bool video, const MusicRecorder& music) {
     if (!music.Error().empty()) return Fail(music.Error());
-    if (!r.framesOk) return Fail(video ? "ffmpeg could not encode the frames" : "cannot write the frames");
-    if (!r.soundOk || (!r.complete && !r.closed)) return Fail("the capture did not complete");
+    if (!r.frames_ok) return Fail(video ? "ffmpeg could not encode the frames" : "cannot write the frames");
+    if (!r.sound_ok || (!r.complete && !r.closed)) return Fail("the capture did not complete");
     if (r.kept == 0) return Fail("the window was closed before the first frame to keep");
     if (r.kept < o.frames) std::printf("Stopped early: the window was closed after %d frames.\n", r.kept);
     if (!video) {
-        TellHowToMux(o.outDir, o, r.kept);
+        TellHowToMux(o.out_dir, o, r.kept);
         return 0;
     }
     if (!Mux(out)) return Fail("ffmpeg could not join the frames and the sound");
-    std::printf("Video: %s/%s (%d frames at %d fps, %lld sample frames of sound)\n", o.outDir.c_str(), kVideoName,
+    std::printf("Video: %s/%s (%d frames at %d fps, %lld sample frames of sound)\n", o.out_dir.c_str(), kVideoName,
                 r.kept, o.fps, static_cast<long long>(music.SampleFrames()));
     return 0;
 }
 
 int Record(int argc, char** argv, const CaptureOptions& o) {
-    fs::path out = fs::absolute(o.outDir);
+    fs::path out = fs::absolute(o.out_dir);
     std::error_code ec;
     fs::create_directories(out, ec);
-    if (ec || !fs::is_directory(out)) return Fail("cannot make the output folder " + o.outDir);
+    if (ec || !fs::is_directory(out)) return Fail("cannot make the output folder " + o.out_dir);
     if (!EnterRunFolder()) return Fail("cannot enter the folder of the executable");
-    bool video = !o.pngOnly && FfmpegAvailable();
+    bool video = !o.png_only && FfmpegAvailable();
 
     // The sample-sound device opens nowhere unless the user chose otherwise:
     // the show plays nothing on it, and a capture makes no sound.
     setenv("ALSOFT_DRIVERS", "null", 0);
     InstallCaptureDriver();
-    CaptureGame* game = StartShow(argc, argv, {o.fps, o.startFrame, o.frames});
+    CaptureGame* game = StartShow(argc, argv, {o.fps, o.start_frame, o.frames});
     if (!game) return Fail("no display to draw on (run it under xvfb-run)");
     std::unique_ptr<FrameSink> frames =
         video ? MakeFfmpegSink((out / kStreamName).string(), o.fps) : MakePngSink((out / "frames").string());

@@ -32,7 +32,7 @@ bool ParseWhole(const std::string& text, int min, int max, int* out) {
 // What the command line said, before defaults are filled in.
 struct Given {
     bool fps = false, seconds = false, frames = false;
-    double secondsValue = 0;
+    double seconds_value = 0;
 };
 
 // One option that takes a value; false with a reason when it is bad.
@@ -44,7 +44,7 @@ bool TakeValue(const std::string& name, const std::string& value, CaptureOptions
         g->fps = true;
         if (!ok) *error = "--fps wants a whole number from 13 to 240";
     } else if (name == "--seconds") {
-        ok = ParseNumber(value, 0.001, kMaxFrames / double(kMaxCaptureFps), &g->secondsValue);
+        ok = ParseNumber(value, 0.001, kMaxFrames / double(kMaxCaptureFps), &g->seconds_value);
         g->seconds = true;
         if (!ok) *error = "--seconds wants a positive number (at most ten hours)";
     } else if (name == "--frames") {
@@ -52,10 +52,10 @@ bool TakeValue(const std::string& name, const std::string& value, CaptureOptions
         g->frames = true;
         if (!ok) *error = "--frames wants a whole number from 1 up";
     } else if (name == "--start") {
-        ok = ParseWhole(value, 0, kMaxFrames, &o->startFrame);
+        ok = ParseWhole(value, 0, kMaxFrames, &o->start_frame);
         if (!ok) *error = "--start wants a whole number from 0 up";
     } else {  // --out
-        o->outDir = value;
+        o->out_dir = value;
         ok = !value.empty();
         if (!ok) *error = "--out wants a folder";
     }
@@ -78,13 +78,13 @@ bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
             continue;
         }
         if (arg == "--png") {
-            o.pngOnly = true;
+            o.png_only = true;
             continue;
         }
         std::string name = arg, value;
         size_t eq = arg.find('=');
-        bool inlineValue = arg.rfind("--", 0) == 0 && eq != std::string::npos;
-        if (inlineValue) {
+        bool inline_value = arg.rfind("--", 0) == 0 && eq != std::string::npos;
+        if (inline_value) {
             name = arg.substr(0, eq);
             value = arg.substr(eq + 1);
         }
@@ -92,7 +92,7 @@ bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
             *error = arg.rfind("-", 0) == 0 ? "unknown option " + name : "unexpected argument " + arg;
             return false;
         }
-        if (!inlineValue) {
+        if (!inline_value) {
             if (i + 1 >= argc) {
                 *error = name + " wants a value";
                 return false;
@@ -106,7 +106,7 @@ bool ParseCaptureOptions(int argc, char** argv, CaptureOptions* options, std::st
         return false;
     }
     if (!given.frames) {
-        double seconds = given.seconds ? given.secondsValue : kDefaultCaptureSeconds;
+        double seconds = given.seconds ? given.seconds_value : kDefaultCaptureSeconds;
         o.frames = static_cast<int>(std::lround(seconds * o.fps));
         if (o.frames < 1) o.frames = 1;
     }

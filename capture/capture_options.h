@@ -14,9 +14,9 @@ constexpr double kDefaultCaptureSeconds = 20.0;
 struct CaptureOptions {
     int fps = 60;
     int frames = 0;       // to keep, from startFrame on
-    int startFrame = 0;   // frames before it are drawn but not written
-    std::string outDir = "out";
-    bool pngOnly = false;
+    int start_frame = 0;   // frames before it are drawn but not written
+    std::string out_dir = "out";
+    bool png_only = false;
     bool help = false;
 };
 

@@ -18,59 +18,59 @@ namespace {
 
 class PngSink : public FrameSink {
 public:
-    explicit PngSink(const std::string& folder) : folder_(folder) {}
+    explicit PngSink(const std::string& folder) : folder(folder) {}
     bool WriteFrame(int index, const uint8_t* rgb, int width, int height) override {
-        std::string path = (fs::path(folder_) / PngFrameName(index)).string();
+        std::string path = (fs::path(folder) / PngFrameName(index)).string();
         return stbi_write_png(path.c_str(), width, height, 3, rgb, width * 3) != 0;
     }
     bool Finish() override { return true; }
 
 private:
-    std::string folder_;
+    std::string folder;
 };
 
 class FfmpegSink : public FrameSink {
 public:
-    FfmpegSink(const std::string& videoPath, int fps) : videoPath_(videoPath), fps_(fps) {}
+    FfmpegSink(const std::string& video_path, int fps) : video_path(video_path), fps(fps) {}
     ~FfmpegSink() override { Finish(); }
     bool WriteFrame(int, const uint8_t* rgb, int width, int height) override {
-        if (!pipe_ && !Start(width, height)) return false;
-        if (width != width_ || height != height_) return false;
+        if (!pipe && !Start(width, height)) return false;
+        if (width != frame_width || height != frame_height) return false;
         size_t bytes = static_cast<size_t>(width) * height * 3;
-        return std::fwrite(rgb, 1, bytes, pipe_) == bytes;
+        return std::fwrite(rgb, 1, bytes, pipe) == bytes;
     }
     bool Finish() override {
-        if (!pipe_) return started_ ? ok_ : true;
-        ok_ = pclose(pipe_) == 0;
-        pipe_ = nullptr;
-        return ok_;
+        if (!pipe) return started ? ok : true;
+        ok = pclose(pipe) == 0;
+        pipe = nullptr;
+        return ok;
     }
 
 private:
     bool Start(int width, int height) {
-        started_ = true;
-        width_ = width;
-        height_ = height;
+        started = true;
+        frame_width = width;
+        frame_height = height;
         std::string size = std::to_string(width) + "x" + std::to_string(height);
         std::string command = "ffmpeg -nostdin -hide_banner -loglevel error -y -f rawvideo -pix_fmt rgb24 -s " +
-                              size + " -framerate " + std::to_string(fps_) +
+                              size + " -framerate " + std::to_string(fps) +
                               " -i - -c:v libx264 -preset medium -crf 18 -pix_fmt yuv420p " +
-                              ShellQuote(videoPath_);
+                              ShellQuote(video_path);
 #ifdef SIGPIPE
         // A dying encoder must show up as a failed write, not end the capture.
         std::signal(SIGPIPE, SIG_IGN);
 #endif
-        pipe_ = popen(command.c_str(), "w");
-        ok_ = pipe_ != nullptr;
-        return ok_;
+        pipe = popen(command.c_str(), "w");
+        ok = pipe != nullptr;
+        return ok;
     }
 
-    std::string videoPath_;
-    int fps_;
-    std::FILE* pipe_ = nullptr;
-    int width_ = 0, height_ = 0;
-    bool started_ = false;
-    bool ok_ = true;
+    std::string video_path;
+    int fps;
+    std::FILE* pipe = nullptr;
+    int frame_width = 0, frame_height = 0;  // of the first frame; every frame must match
+    bool started = false;
+    bool ok = true;
 };
 
 }  // namespace
@@ -92,8 +92,8 @@ std::unique_ptr<FrameSink> MakePngSink(const std::string& folder) {
     return std::make_unique<PngSink>(folder);
 }
 
-std::unique_ptr<FrameSink> MakeFfmpegSink(const std::string& videoPath, int fps) {
-    return std::make_unique<FfmpegSink>(videoPath, fps);
+std::unique_ptr<FrameSink> MakeFfmpegSink(const std::string& video_path, int fps) {
+    return std::make_unique<FfmpegSink>(video_path, fps);
 }
 
 std::string ShellQuote(const std::string& word) {

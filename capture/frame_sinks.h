@@ -26,7 +26,7 @@ std::string PngFrameName(int index);
 
 // Streams raw frames into ffmpeg, which encodes them to `videoPath`
 // (H.264, yuv420p) at `fps`. Started on the first frame.
-std::unique_ptr<FrameSink> MakeFfmpegSink(const std::string& videoPath, int fps);
+std::unique_ptr<FrameSink> MakeFfmpegSink(const std::string& video_path, int fps);
 
 // True when an ffmpeg program can be run.
 bool FfmpegAvailable();

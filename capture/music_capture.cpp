@@ -12,43 +12,43 @@ void CaptureUpdate() {}  // the capture pulls samples itself
 
 // libmikmod links its drivers into a list through the record itself, so the
 // record must live as long as the library.
-MDRIVER captureDriver = MakeMixerDriver("Capture", "capture", CaptureInit, CaptureUpdate, VC_Exit);
+MDRIVER capture_driver = MakeMixerDriver("Capture", "capture", CaptureInit, CaptureUpdate, VC_Exit);
 
 }  // namespace
 
-void InstallCaptureDriver() { MikMod_RegisterDriver(&captureDriver); }
+void InstallCaptureDriver() { MikMod_RegisterDriver(&capture_driver); }
 
-bool CaptureDriverActive() { return md_driver == &captureDriver && MikMod_Active(); }
+bool CaptureDriverActive() { return md_driver == &capture_driver && MikMod_Active(); }
 
 int MusicRecorder::SampleRate() const { return MixerRate(); }
 
-bool MusicRecorder::TakeSound(int sampleFrames, bool keep) {
-    if (!checked_) {
-        checked_ = true;
+bool MusicRecorder::TakeSound(int sample_frames, bool keep) {
+    if (!checked) {
+        checked = true;
         if (!CaptureDriverActive()) {
-            error_ = "the music did not start on the capture's sound driver";
+            error = "the music did not start on the capture's sound driver";
             return false;
         }
     }
-    MixPcm16(sampleFrames, &samples_);
+    MixPcm16(sample_frames, &samples);
     if (!keep) return true;
-    if (!open_) {
-        open_ = true;
-        if (!wave_.Open(path_, MixerRate(), MixerChannels())) {
-            error_ = "cannot write " + path_;
+    if (!open) {
+        open = true;
+        if (!wave.Open(path, MixerRate(), MixerChannels())) {
+            error = "cannot write " + path;
             return false;
         }
     }
-    if (!wave_.Write(samples_.data(), static_cast<size_t>(sampleFrames))) {
-        error_ = "cannot write " + path_;
+    if (!wave.Write(samples.data(), static_cast<size_t>(sample_frames))) {
+        error = "cannot write " + path;
         return false;
     }
     return true;
 }
 
 bool MusicRecorder::Finish() {
-    if (!wave_.Close()) {
-        error_ = "cannot write " + path_;
+    if (!wave.Close()) {
+        error = "cannot write " + path;
         return false;
     }
     return true;

@@ -27,21 +27,21 @@ bool CaptureDriverActive();
 // rate and channels.
 class MusicRecorder : public SoundSink {
 public:
-    explicit MusicRecorder(std::string wavePath) : path_(std::move(wavePath)) {}
+    explicit MusicRecorder(std::string wave_path) : path(std::move(wave_path)) {}
     int SampleRate() const override;
-    bool TakeSound(int sampleFrames, bool keep) override;
+    bool TakeSound(int sample_frames, bool keep) override;
     // Completes the WAVE file.
     bool Finish();
 
-    int64_t SampleFrames() const { return wave_.SampleFrames(); }
+    int64_t SampleFrames() const { return wave.SampleFrames(); }
     // Why the last call failed.
-    const std::string& Error() const { return error_; }
+    const std::string& Error() const { return error; }
 
 private:
-    std::string path_;
-    WaveWriter wave_;
-    std::vector<int16_t> samples_;
-    bool checked_ = false;
-    bool open_ = false;
-    std::string error_;
+    std::string path;
+    WaveWriter wave;
+    std::vector<int16_t> samples;
+    bool checked = false;
+    bool open = false;
+    std::string error;
 };

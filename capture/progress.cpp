@@ -9,7 +9,7 @@ double SecondsSince(std::chrono::steady_clock::time_point t) {
 
 }  // namespace
 
-ProgressLine::ProgressLine(std::FILE* out, int total, bool inPlace) : out_(out), total_(total), inPlace_(inPlace) {}
+ProgressLine::ProgressLine(std::FILE* out, int total, bool in_place) : out(out), total(total), in_place(in_place) {}
 
 std::string ProgressLine::Text(int done, int total, double seconds) {
     double fps = seconds > 0 ? done / seconds : 0;
@@ -25,25 +25,25 @@ std::string ProgressLine::Text(int done, int total, double seconds) {
 }
 
 void ProgressLine::Update(int done) {
-    if (inPlace_) {
+    if (in_place) {
         // A few redraws a second are enough to read.
-        if (done < total_ && SecondsSince(lastDraw_) < 0.2) return;
-        lastDraw_ = std::chrono::steady_clock::now();
-        std::fprintf(out_, "\r%s\033[K", Text(done, total_, SecondsSince(start_)).c_str());
-        std::fflush(out_);
+        if (done < total && SecondsSince(last_draw) < 0.2) return;
+        last_draw = std::chrono::steady_clock::now();
+        std::fprintf(out, "\r%s\033[K", Text(done, total, SecondsSince(start)).c_str());
+        std::fflush(out);
         return;
     }
-    int tenth = total_ > 0 ? static_cast<int>(10LL * done / total_) : 10;
-    if (tenth == lastTenth_) return;
-    lastTenth_ = tenth;
-    std::fprintf(out_, "%s\n", Text(done, total_, SecondsSince(start_)).c_str());
+    int tenth = total > 0 ? static_cast<int>(10LL * done / total) : 10;
+    if (tenth == last_tenth) return;
+    last_tenth = tenth;
+    std::fprintf(out, "%s\n", Text(done, total, SecondsSince(start)).c_str());
 }
 
 void ProgressLine::Finish(int done) {
-    if (!inPlace_) {
-        if (lastTenth_ < 10) std::fprintf(out_, "%s\n", Text(done, total_, SecondsSince(start_)).c_str());
+    if (!in_place) {
+        if (last_tenth < 10) std::fprintf(out, "%s\n", Text(done, total, SecondsSince(start)).c_str());
         return;
     }
-    std::fprintf(out_, "\r%s\033[K\n", Text(done, total_, SecondsSince(start_)).c_str());
-    std::fflush(out_);
+    std::fprintf(out, "\r%s\033[K\n", Text(done, total, SecondsSince(start)).c_str());
+    std::fflush(out);
 }

@@ -9,7 +9,7 @@
 
 class ProgressLine {
 public:
-    ProgressLine(std::FILE* out, int total, bool inPlace);
+    ProgressLine(std::FILE* out, int total, bool in_place);
     void Update(int done);
     // Ends the line (on a terminal) with the final count.
     void Finish(int done);
@@ -18,10 +18,10 @@ public:
     static std::string Text(int done, int total, double seconds);
 
 private:
-    std::FILE* out_;
-    int total_;
-    bool inPlace_;
-    int lastTenth_ = 0;
-    std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point lastDraw_ = start_;
+    std::FILE* out;
+    int total;
+    bool in_place;
+    int last_tenth = 0;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+    std::chrono::steady_clock::time_point last_draw = start;
 };

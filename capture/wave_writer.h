@@ -14,20 +14,20 @@ public:
     WaveWriter& operator=(const WaveWriter&) = delete;
     ~WaveWriter();
 
-    bool Open(const std::string& path, int rate, int channels);
+    bool Open(const std::string& path, int sample_rate, int channel_count);
     // `sampleFrames` frames of interleaved samples.
-    bool Write(const int16_t* samples, size_t sampleFrames);
+    bool Write(const int16_t* samples, size_t sample_frames);
     // Fills in the sizes and closes; false if anything failed on the way.
     bool Close();
 
-    int64_t SampleFrames() const { return frames_; }
+    int64_t SampleFrames() const { return frames; }
 
 private:
     bool WriteHeader();
 
-    std::FILE* file_ = nullptr;
-    int rate_ = 0;
-    int channels_ = 0;
-    int64_t frames_ = 0;
-    bool ok_ = true;
+    std::FILE* file = nullptr;
+    int rate = 0;
+    int channels = 0;
+    int64_t frames = 0;
+    bool ok = true;
 };

@@ -21,7 +21,7 @@ const int kShadowY[kInfoLineCount] = {34, 50, 98, 130, 162, 194, 228, 257, 289};
 
 // Code 176 (a degree sign) as eyes: the font stops at 122, so they are not
 // drawn and the face shows as "( o )" with gaps.
-String title_line() {
+String TitleLine() {
     const uint16_t face[] = {'(', 176, 'o', 176, ')', 0};
     return String("Moonlit Harbor - brinecrew ") + String(face);
 }
@@ -31,7 +31,7 @@ String title_line() {
 const String& InfoLine(int i) {
     // Built once: the show draws every line twice per frame.
     static const String lines[kInfoLineCount] = {
-        title_line(),           String(kInfoLines[1]), String(kInfoLines[2]),
+        TitleLine(),           String(kInfoLines[1]), String(kInfoLines[2]),
         String(kInfoLines[3]),  String(kInfoLines[4]), String(kInfoLines[5]),
         String(kInfoLines[6]),  String(kInfoLines[7]), String(kInfoLines[8]),
     };

@@ -20,7 +20,7 @@ const float kBandColours[8][3] = {
 // < -0.6, < -0.9, and every test that holds sets the colour, so the last one
 // that holds wins: the highest threshold passed on v's own side of 0. -1 when
 // none holds (v is 0 or NaN).
-int band_of(float v) {
+int BandOf(float v) {
     if (v > 0.0f) return v > 0.9f ? 3 : v > 0.6f ? 2 : v > 0.3f ? 1 : 0;
     if (v < 0.0f) return v < -0.9f ? 7 : v < -0.6f ? 6 : v < -0.3f ? 5 : 4;
     return -1;
@@ -29,7 +29,7 @@ int band_of(float v) {
 }  // namespace
 
 bool PlasmaBand(float v, float rgb[3]) {
-    int band = band_of(v);
+    int band = BandOf(v);
     if (band < 0) return false;
     for (int i = 0; i < 3; ++i) rgb[i] = kBandColours[band][i];
     return true;
@@ -60,11 +60,11 @@ namespace {
 
 // The one-character slice at index compared with "1": a slice past the end
 // is empty and unlit. Read in place, as the slice would hold that unit.
-bool logo_cell_lit(int index) { return index >= 0 && index < logoPattern.Length() && logoPattern[index] == '1'; }
+bool LogoCellLit(int index) { return index >= 0 && index < logoPattern.Length() && logoPattern[index] == '1'; }
 
 }  // namespace
 
-LogoBlocks ComputeLogoBlocks(int k, int j, float phase, int rowOffset) {
+LogoBlocks ComputeLogoBlocks(int k, int j, float phase, int row_offset) {
     float sin_p = DegSin(phase);
     float q = static_cast<float>(k / 32);
     float fk = static_cast<float>(k);
@@ -74,15 +74,15 @@ LogoBlocks ComputeLogoBlocks(int k, int j, float phase, int rowOffset) {
     float two_j = static_cast<float>(2 * j);
     float shade = DegSin(two_j);
     LogoBlocks b;
-    b.backRgb[0] = sin_p / 1.5f;
-    b.backRgb[1] = sin_p / 1.5f;
-    b.backRgb[2] = (128.0f * shade + 64.0f) / 1.5f;
-    b.backX = (((cos_k + 32.0f) + bend) + lean) + two_j;
-    b.lit = logo_cell_lit(j / 8 + 4 * (k / 8) + 4 * rowOffset);
-    b.frontRgb[0] = b.lit ? 256.0f * shade : 16.0f + sin_p;
-    b.frontRgb[1] = b.lit ? sin_p : 32.0f + sin_p;
-    b.frontRgb[2] = b.lit ? 128.0f * shade + 128.0f : 128.0f * shade + 32.0f;
-    b.frontX = two_j + (lean + (cos_k + bend));
+    b.back_rgb[0] = sin_p / 1.5f;
+    b.back_rgb[1] = sin_p / 1.5f;
+    b.back_rgb[2] = (128.0f * shade + 64.0f) / 1.5f;
+    b.back_x = (((cos_k + 32.0f) + bend) + lean) + two_j;
+    b.lit = LogoCellLit(j / 8 + 4 * (k / 8) + 4 * row_offset);
+    b.front_rgb[0] = b.lit ? 256.0f * shade : 16.0f + sin_p;
+    b.front_rgb[1] = b.lit ? sin_p : 32.0f + sin_p;
+    b.front_rgb[2] = b.lit ? 128.0f * shade + 128.0f : 128.0f * shade + 32.0f;
+    b.front_x = two_j + (lean + (cos_k + bend));
     return b;
 }
 
@@ -92,10 +92,10 @@ void DrawLogoStrip() {
         logoPhase = logoPhase + 0.028f;
         for (int j = 1; j <= 29; j += 4) {
             LogoBlocks b = ComputeLogoBlocks(k, j, logoPhase, offset);
-            SetColor(b.backRgb[0], b.backRgb[1], b.backRgb[2]);
-            DrawRect(b.backX, static_cast<float>(k), 8.0f, 8.0f);
-            SetColor(b.frontRgb[0], b.frontRgb[1], b.frontRgb[2]);
-            DrawRect(b.frontX, static_cast<float>(k - 16), 8.0f, 8.0f);
+            SetColor(b.back_rgb[0], b.back_rgb[1], b.back_rgb[2]);
+            DrawRect(b.back_x, static_cast<float>(k), 8.0f, 8.0f);
+            SetColor(b.front_rgb[0], b.front_rgb[1], b.front_rgb[2]);
+            DrawRect(b.front_x, static_cast<float>(k - 16), 8.0f, 8.0f);
         }
         if (logoPhase > 360.0f) logoPhase = 0.0f;
     }

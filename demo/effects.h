@@ -19,13 +19,13 @@ bool PlasmaBand(float v, float rgb[3]);
 // wave phase `phase` and pattern row offset `rowOffset`: a back block at
 // (backX, k) and a front block at (frontX, k - 16), both 8 x 8.
 struct LogoBlocks {
-    float backRgb[3];
-    float backX;
+    float back_rgb[3];
+    float back_x;
     bool lit;
-    float frontRgb[3];
-    float frontX;
+    float front_rgb[3];
+    float front_x;
 };
-LogoBlocks ComputeLogoBlocks(int k, int j, float phase, int rowOffset);
+LogoBlocks ComputeLogoBlocks(int k, int j, float phase, int row_offset);
 
 // Where scroller character i stands for a wave value carried in from the
 // previous character.

@@ -14,22 +14,22 @@ namespace {
 
 char addresses[4][32];
 
-gc_object* keptObject = nullptr;
-gc_object* keptArray = nullptr;
-gc_object* ReadKeptObject() { return keptObject; }
-gc_object* ReadKeptArray() { return keptArray; }
+gc_object* kept_object = nullptr;
+gc_object* kept_array = nullptr;
+gc_object* ReadKeptObject() { return kept_object; }
+gc_object* ReadKeptArray() { return kept_array; }
 
 void PrepareObjects() {
     gc_init();
-    keptObject = gc_new<Object>();
-    keptArray = Array<int>(3).Body();
+    kept_object = gc_new<Object>();
+    kept_array = Array<int>(3).Body();
     gc_add_root(ReadKeptObject);
     gc_add_root(ReadKeptArray);
     Object* freed = gc_new<Object>();
     std::snprintf(addresses[3], sizeof addresses[3], "%p", static_cast<void*>(freed));
     CollectAll();  // frees `freed`; the two kept ones are roots
-    std::snprintf(addresses[0], sizeof addresses[0], "%p", static_cast<void*>(keptObject));
-    std::snprintf(addresses[1], sizeof addresses[1], "%p", static_cast<void*>(keptArray));
+    std::snprintf(addresses[0], sizeof addresses[0], "%p", static_cast<void*>(kept_object));
+    std::snprintf(addresses[1], sizeof addresses[1], "%p", static_cast<void*>(kept_array));
     std::snprintf(addresses[2], sizeof addresses[2], "%p", static_cast<void*>(Array<float>().Body()));
 }
 
@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         char copy[256];
         std::memcpy(copy, line, sizeof line);
         DebuggerAction action = DebuggerLine(line);
-        bool hadNewline = std::strchr(copy, '\n') != nullptr;
-        FUZZ_CHECK((action == DebuggerAction::kFail) == !hadNewline);
-        FUZZ_CHECK(std::strchr(line, '\n') == nullptr || !hadNewline);
+        bool had_newline = std::strchr(copy, '\n') != nullptr;
+        FUZZ_CHECK((action == DebuggerAction::kFail) == !had_newline);
+        FUZZ_CHECK(std::strchr(line, '\n') == nullptr || !had_newline);
         if (action == DebuggerAction::kQuit) FUZZ_CHECK(copy[0] == 'q');
         if (action == DebuggerAction::kResume) FUZZ_CHECK(std::strchr("elrs", copy[0]) && copy[0]);
     }

@@ -16,13 +16,13 @@
 // and every text empty, so each input is a complete case.
 class FuzzInput {
 public:
-    FuzzInput(const uint8_t* data, size_t size) : data_(data), left_(size) {}
+    FuzzInput(const uint8_t* data, size_t size) : data(data), left(size) {}
 
-    size_t Left() const { return left_; }
+    size_t Left() const { return left; }
     uint8_t Byte() {
-        if (left_ == 0) return 0;
-        --left_;
-        return *data_++;
+        if (left == 0) return 0;
+        --left;
+        return *data++;
     }
     int Int32() {
         uint32_t v = 0;
@@ -36,7 +36,7 @@ public:
     String Text(int max) {
         int n = Byte() % (max + 1);
         std::vector<uint16_t> units;
-        for (int i = 0; i < n && left_ > 0; ++i) {
+        for (int i = 0; i < n && left > 0; ++i) {
             uint8_t b = Byte();
             units.push_back(b < 192 ? static_cast<uint16_t>("ab, "[b & 3]) : static_cast<uint16_t>(b));
         }
@@ -44,15 +44,15 @@ public:
     }
     // Everything left, one unit per byte.
     String Rest() {
-        String s = String::FromLatin1(data_, static_cast<int>(left_));
-        data_ += left_;
-        left_ = 0;
+        String s = String::FromLatin1(data, static_cast<int>(left));
+        data += left;
+        left = 0;
         return s;
     }
 
 private:
-    const uint8_t* data_;
-    size_t left_;
+    const uint8_t* data;
+    size_t left;
 };
 
 // Frees everything the last input made: no roots but the registered ones,

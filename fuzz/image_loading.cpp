@@ -23,10 +23,10 @@
 
 namespace {
 
-std::string imagePath;
+std::string image_path;
 
 bool WriteFile(const uint8_t* data, size_t size) {
-    std::FILE* f = std::fopen(imagePath.c_str(), "wb");
+    std::FILE* f = std::fopen(image_path.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(data, 1, size, f) == size;
     return std::fclose(f) == 0 && ok;
@@ -46,7 +46,7 @@ void CheckSurface(gxtkSurface* s) {
 // Asks the decoder for the size only after the host's own check, as the
 // host does: the decoder's header parsing is itself what is being guarded.
 bool TooLargeToDecodeHere() {
-    std::FILE* f = std::fopen(imagePath.c_str(), "rb");
+    std::FILE* f = std::fopen(image_path.c_str(), "rb");
     if (!f) return true;
     int w = 0, h = 0, c = 0;
     bool large = ImageFileIsSafeToDecode(f) && stbi_info_from_file(f, &w, &h, &c) &&
@@ -85,8 +85,8 @@ void LoadEveryWay(const String& path, int a, int b, int flags) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     PrepareGraphics();
     new RtGlfwGame();  // the real image loader; no window needed
-    imagePath = "/tmp/moonlit-fuzz-image-" + std::to_string(getpid()) + ".png";
-    std::atexit([] { std::remove(imagePath.c_str()); });
+    image_path = "/tmp/moonlit-fuzz-image-" + std::to_string(getpid()) + ".png";
+    std::atexit([] { std::remove(image_path.c_str()); });
     return 0;
 }
 
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* tail = data + size - 4;
     int a = tail[0] | tail[1] << 8, b = tail[2];
     int flags = tail[3] & 7;
-    LoadEveryWay(String(imagePath.c_str()), a, b, flags);
+    LoadEveryWay(String(image_path.c_str()), a, b, flags);
     CollectAll();
     return 0;
 }

@@ -34,7 +34,7 @@ public:
 inline void PrepareGraphics() {
     gc_init();
     gl = NullGl();
-    init_graphics_globals();
-    register_graphics_roots();
+    InitGraphicsContextGlobals();
+    RegisterGraphicsRoots();
     SetGraphicsDevice(gc_new<gxtkGraphics>());
 }

@@ -8,11 +8,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<unsigned char> bytes(data, data + size);
     std::FILE* file = fmemopen(bytes.data(), size, "rb");
     if (!file) return 0;
-    int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
-    unsigned char* samples = DecodeSoundFile(file, String("music.ogg"), &length, &channels, &bytesPerSample, &rate);
+    int length = 0, channels = 0, bytes_per_sample = 0, rate = 0;
+    unsigned char* samples = DecodeSoundFile(file, String("music.ogg"), &length, &channels, &bytes_per_sample, &rate);
     std::fclose(file);
     if (!samples) return 0;
-    FUZZ_CHECK(length >= 0 && channels > 0 && bytesPerSample == 2);
+    FUZZ_CHECK(length >= 0 && channels > 0 && bytes_per_sample == 2);
     size_t used = static_cast<size_t>(length) * channels * 2;
     unsigned sum = 0;
     for (size_t i = 0; i < used; ++i) sum += samples[i];

@@ -6,11 +6,11 @@
 
 namespace {
 
-void CheckDecoded(unsigned char* samples, size_t inputSize, int length, int channels, int bytesPerSample) {
+void CheckDecoded(unsigned char* samples, size_t input_size, int length, int channels, int bytes_per_sample) {
     if (!samples) return;
-    FUZZ_CHECK(length >= 0 && channels > 0 && bytesPerSample > 0);
-    size_t used = static_cast<size_t>(length) * channels * bytesPerSample;
-    FUZZ_CHECK(used <= inputSize);
+    FUZZ_CHECK(length >= 0 && channels > 0 && bytes_per_sample > 0);
+    size_t used = static_cast<size_t>(length) * channels * bytes_per_sample;
+    FUZZ_CHECK(used <= input_size);
     // Touch every byte the caller would use: the sanitizer sees a short block.
     unsigned sum = 0;
     for (size_t i = 0; i < used; ++i) sum += samples[i];
@@ -23,18 +23,18 @@ void CheckDecoded(unsigned char* samples, size_t inputSize, int length, int chan
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     std::vector<unsigned char> bytes(data, data + size);
-    int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
+    int length = 0, channels = 0, bytes_per_sample = 0, rate = 0;
 
     std::FILE* file = fmemopen(bytes.data(), size, "rb");
     if (!file) return 0;
-    CheckDecoded(DecodeWave(file, &length, &channels, &bytesPerSample, &rate), size, length, channels,
-                 bytesPerSample);
+    CheckDecoded(DecodeWave(file, &length, &channels, &bytes_per_sample, &rate), size, length, channels,
+                 bytes_per_sample);
     std::fclose(file);
 
     file = fmemopen(bytes.data(), size, "rb");
     if (!file) return 0;
-    CheckDecoded(DecodeSoundFile(file, String("SOUND.WAV"), &length, &channels, &bytesPerSample, &rate), size,
-                 length, channels, bytesPerSample);
+    CheckDecoded(DecodeSoundFile(file, String("SOUND.WAV"), &length, &channels, &bytes_per_sample, &rate), size,
+                 length, channels, bytes_per_sample);
     std::fclose(file);
     return 0;
 }

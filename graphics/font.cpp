@@ -30,47 +30,47 @@ float c_Font::TextWidth(String text) {
 
 namespace {
 
-c_Font* SinglePageFont(c_Image* image, c_IntMap* glyphs, int firstChar, float height) {
+c_Font* SinglePageFont(c_Image* image, c_IntMap* glyphs, int first_char, float height) {
     Array<c_Image*> pages(1);
     pages.Set(0, image);
-    return gc_new<c_Font>()->Init(pages, 1, glyphs, firstChar, height);
+    return gc_new<c_Font>()->Init(pages, 1, glyphs, first_char, height);
 }
 
 }  // namespace
 
-c_Font* LoadFont(String path, int firstChar, int numChars, bool padded) {
+c_Font* LoadFont(String path, int first_char, int num_chars, bool padded) {
     c_Image* image = LoadImage(path, defaultFlags);
     if (!image) return nullptr;
     // Fewer than one cell, or cells narrower than a pixel, have no layout.
-    if (numChars < 1 || image->width < numChars) return nullptr;
-    int cellW = image->width / numChars;
-    int glyphW = padded ? cellW - 2 : cellW;
-    int glyphH = padded ? image->height - 2 : image->height;
-    int cols = image->width / cellW;
+    if (num_chars < 1 || image->width < num_chars) return nullptr;
+    int cell_w = image->width / num_chars;
+    int glyph_w = padded ? cell_w - 2 : cell_w;
+    int glyph_h = padded ? image->height - 2 : image->height;
+    int cols = image->width / cell_w;
     int pad = padded ? 1 : 0;
     c_IntMap* glyphs = gc_new<c_IntMap>();
-    for (int i = 0; i < numChars; ++i) {
+    for (int i = 0; i < num_chars; ++i) {
         int row = i / cols, col = i % cols;
-        glyphs->Add(firstChar + i, gc_new<c_Glyph>(0, firstChar + i, col * cellW + pad, row * image->height + pad,
-                                                   glyphW, glyphH, glyphW));
+        glyphs->Add(first_char + i, gc_new<c_Glyph>(0, first_char + i, col * cell_w + pad, row * image->height + pad,
+                                                   glyph_w, glyph_h, glyph_w));
     }
-    return SinglePageFont(image, glyphs, firstChar, static_cast<float>(glyphH));
+    return SinglePageFont(image, glyphs, first_char, static_cast<float>(glyph_h));
 }
 
-c_Font* LoadFont(String path, int cellWidth, int cellHeight, int glyphX, int glyphY, int glyphWidth,
-                 int glyphHeight, int firstChar, int numChars) {
+c_Font* LoadFont(String path, int cell_width, int cell_height, int glyph_x, int glyph_y, int glyph_width,
+                 int glyph_height, int first_char, int num_chars) {
     c_Image* image = LoadImage(path, defaultFlags);
     if (!image) return nullptr;
-    if (cellWidth < 1 || image->width < cellWidth) return nullptr;
-    int cols = image->width / cellWidth;
+    if (cell_width < 1 || image->width < cell_width) return nullptr;
+    int cols = image->width / cell_width;
     c_IntMap* glyphs = gc_new<c_IntMap>();
-    for (int i = 0; i < numChars; ++i) {
+    for (int i = 0; i < num_chars; ++i) {
         int row = i / cols, col = i % cols;
-        glyphs->Add(firstChar + i, gc_new<c_Glyph>(0, firstChar + i, glyphX + col * cellWidth,
-                                                   glyphY + row * cellHeight, glyphWidth, glyphHeight,
-                                                   glyphWidth));
+        glyphs->Add(first_char + i, gc_new<c_Glyph>(0, first_char + i, glyph_x + col * cell_width,
+                                                   glyph_y + row * cell_height, glyph_width, glyph_height,
+                                                   glyph_width));
     }
-    return SinglePageFont(image, glyphs, firstChar, static_cast<float>(glyphHeight));
+    return SinglePageFont(image, glyphs, first_char, static_cast<float>(glyph_height));
 }
 
 // ---- text font descriptions ---------------------------------------------------
@@ -85,23 +85,23 @@ struct DescriptionReader {
     int flags;
     Array<c_Image*> pages;
     int pageCount = 0;
-    int nextPage = 0;
-    int lineHeight = 0;
-    int lineCount = 0;
+    int next_page = 0;
+    int line_height = 0;
+    int line_count = 0;
     c_IntMap* glyphs;
 
     void Common(const String& line) {
         Array<String> pieces = line.Split(String(" "));
         for (int i = 0; i < pieces.Length(); ++i) {
             String piece = pieces[i];
-            if (piece.StartsWith(String("lineHeight="))) lineHeight = ValueOf(piece);
+            if (piece.StartsWith(String("lineHeight="))) line_height = ValueOf(piece);
             if (piece.StartsWith(String("pages="))) {
                 // A negative count would size nothing; it means no pages.
                 // Every page needs a line of its own, so a count beyond the
                 // description's lines is cut there rather than sized blindly.
                 pageCount = ValueOf(piece);
                 if (pageCount < 0) pageCount = 0;
-                if (pageCount > lineCount) pageCount = lineCount;
+                if (pageCount > line_count) pageCount = line_count;
                 pages = Array<c_Image*>(pageCount);
             }
         }
@@ -117,7 +117,7 @@ struct DescriptionReader {
             String name = piece.Slice(piece.Find(String("=")) + 1).Trim();
             if (name.Length() > 0 && name[0] == '"') name = name.Slice(1, name.Length() - 1);
             name = name.Trim();
-            int index = nextPage++;
+            int index = next_page++;
             if (index >= pages.Length()) continue;
             pages.Set(index, LoadImage(dir + name, flags));
         }
@@ -168,10 +168,10 @@ c_Font* LoadFont(String path, int flags) {
     String text;
     if (path.Find(String(".txt")) > 0 || path.Find(String(".fnt")) > 0) text = HostLoadText(FixDataPath(path));
     Array<String> lines = SplitLines(text);
-    reader.lineCount = lines.Length();
+    reader.line_count = lines.Length();
     for (int i = 0; i < lines.Length(); ++i) reader.Line(lines[i].Trim());
     return gc_new<c_Font>()->Init(reader.pages, reader.pageCount, reader.glyphs, -1,
-                                  static_cast<float>(reader.lineHeight));
+                                  static_cast<float>(reader.line_height));
 }
 
 // ---- current font and drawing ---------------------------------------------------
@@ -191,21 +191,21 @@ namespace {
 // without a glyph are skipped and do not move the pen. A glyph whose page is
 // missing (failed to load, or an index outside the pages) is not drawn but
 // still advances, so the line keeps the width TextWidth gave it.
-void DrawGlyphs(c_Font* font, const String& text, int penX, int top) {
-    const int pageTotal = font->pages.Length();
+void DrawGlyphs(c_Font* font, const String& text, int pen_x, int top) {
+    const int page_total = font->pages.Length();
     for (int i = 0; i < text.Length(); ++i) {
         c_Glyph* g = font->glyphs->Get(text[i]);
         if (!g) continue;
-        c_Image* page = g->page >= 0 && g->page < pageTotal ? font->pages[g->page] : nullptr;
+        c_Image* page = g->page >= 0 && g->page < page_total ? font->pages[g->page] : nullptr;
         if (page && page->frames.Length() > 0) {
             c_Frame* f = page->frames[0];
-            float px = static_cast<float>(penX + g->xoffset);
+            float px = static_cast<float>(pen_x + g->xoffset);
             float py = static_cast<float>(top + g->yoffset);
             ValidateMatrixIfDirty();
             renderDevice->DrawSurfaceRect(page->surface, px - page->tx, py - page->ty, g->x + f->x, g->y + f->y,
                                           g->width, g->height);
         }
-        penX += g->xadvance;
+        pen_x += g->xadvance;
     }
 }
 
@@ -217,9 +217,9 @@ int DrawText(String text, int x, int y, float xalign, float yalign) {
     // Left-aligned text needs no width: 0 times a width (a finite sum of
     // advances) takes nothing off x. Most text is drawn this way.
     float w = xalign == 0.0f ? 0.0f : font->TextWidth(text);
-    int penX = TruncToInt(static_cast<float>(x) - xalign * w);
+    int pen_x = TruncToInt(static_cast<float>(x) - xalign * w);
     int top = TruncToInt(static_cast<float>(y) - yalign * font->height);
-    DrawGlyphs(font, text, penX, top);
+    DrawGlyphs(font, text, pen_x, top);
     return 0;
 }
 
@@ -230,8 +230,8 @@ int DrawText(Array<String> lines, int x, int y, float xalign, float yalign) {
     int top = TruncToInt(static_cast<float>(y) - static_cast<float>(n) * (yalign * font->height));
     for (int i = 0; i < n; ++i) {
         String line = lines[i];
-        int penX = TruncToInt(static_cast<float>(x) - xalign * font->TextWidth(line));
-        DrawGlyphs(font, line, penX, top);
+        int pen_x = TruncToInt(static_cast<float>(x) - xalign * font->TextWidth(line));
+        DrawGlyphs(font, line, pen_x, top);
         top = TruncToInt(static_cast<float>(top) + font->height);
     }
     return 0;

@@ -36,7 +36,7 @@ struct c_Font : Object {
     c_IntMap* glyphs;
 
     c_Font();
-    c_Font* Init(Array<c_Image*> pages, int pageCount, c_IntMap* glyphs, int firstChar, float height);
+    c_Font* Init(Array<c_Image*> pages, int page_count, c_IntMap* glyphs, int first_char, float height);
     void mark() override;
 
     c_Glyph* GetGlyph(int code) { return glyphs->Get(code); }
@@ -48,12 +48,12 @@ struct c_Font : Object {
 // A strip of numChars equal cells; padded cells have a one-pixel border that
 // is neither drawn nor advanced over. Null when the image does not load or
 // cannot hold numChars cells.
-c_Font* LoadFont(String path, int firstChar, int numChars, bool padded);
+c_Font* LoadFont(String path, int first_char, int num_chars, bool padded);
 // Cells of cellWidth x cellHeight left to right, top to bottom, each glyph at
 // (glyphX, glyphY) in its cell. Null when the image does not load or is
 // narrower than one cell.
-c_Font* LoadFont(String path, int cellWidth, int cellHeight, int glyphX, int glyphY, int glyphWidth,
-                 int glyphHeight, int firstChar, int numChars);
+c_Font* LoadFont(String path, int cell_width, int cell_height, int glyph_x, int glyph_y, int glyph_width,
+                 int glyph_height, int first_char, int num_chars);
 // A text font description ("common", "page" and "char" lines). Never null.
 c_Font* LoadFont(String path, int flags);
 

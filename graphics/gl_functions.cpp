@@ -38,58 +38,58 @@ namespace {
 
 GLuint null_texture_names = 0;
 
-void null_4i(GLint, GLint, GLsizei, GLsizei) {}
-void null_enum(GLenum) {}
-void null_void() {}
-void null_ortho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) {}
-void null_pointer(GLint, GLenum, GLsizei, const void*) {}
-void null_2enum(GLenum, GLenum) {}
-void null_4f(GLfloat, GLfloat, GLfloat, GLfloat) {}
-void null_bits(GLbitfield) {}
-void null_draw_arrays(GLenum, GLint, GLsizei) {}
-void null_draw_elements(GLenum, GLsizei, GLenum, const void*) {}
-void null_bind(GLenum, GLuint) {}
-void null_gen(GLsizei n, GLuint* names) {
+void Null4i(GLint, GLint, GLsizei, GLsizei) {}
+void NullEnum(GLenum) {}
+void NullVoid() {}
+void NullOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) {}
+void NullPointer(GLint, GLenum, GLsizei, const void*) {}
+void Null2enum(GLenum, GLenum) {}
+void Null4f(GLfloat, GLfloat, GLfloat, GLfloat) {}
+void NullBits(GLbitfield) {}
+void NullDrawArrays(GLenum, GLint, GLsizei) {}
+void NullDrawElements(GLenum, GLsizei, GLenum, const void*) {}
+void NullBind(GLenum, GLuint) {}
+void NullGen(GLsizei n, GLuint* names) {
     for (GLsizei i = 0; i < n; ++i) names[i] = ++null_texture_names;
 }
-void null_delete(GLsizei, const GLuint*) {}
-void null_tex_parameter(GLenum, GLenum, GLint) {}
-void null_tex_image(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) {}
-void null_tex_sub_image(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*) {}
-void null_pixel_store(GLenum, GLint) {}
-GLenum null_get_error() { return GL_NO_ERROR; }
-void null_read_pixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*) {}
+void NullDelete(GLsizei, const GLuint*) {}
+void NullTexParameter(GLenum, GLenum, GLint) {}
+void NullTexImage(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum, const void*) {}
+void NullTexSubImage(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, const void*) {}
+void NullPixelStore(GLenum, GLint) {}
+GLenum NullGetError() { return GL_NO_ERROR; }
+void NullReadPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*) {}
 void null_copy_tex_sub_image(GLenum, GLint, GLint, GLint, GLint, GLint, GLsizei, GLsizei) {}
 
 }  // namespace
 
 GlFunctions NullGl() {
     GlFunctions t;
-    t.Viewport = null_4i;
-    t.MatrixMode = null_enum;
-    t.LoadIdentity = null_void;
-    t.Ortho = null_ortho;
-    t.EnableClientState = null_enum;
-    t.VertexPointer = null_pointer;
-    t.TexCoordPointer = null_pointer;
-    t.ColorPointer = null_pointer;
-    t.Enable = null_enum;
-    t.Disable = null_enum;
-    t.BlendFunc = null_2enum;
-    t.ClearColor = null_4f;
-    t.Clear = null_bits;
-    t.Scissor = null_4i;
-    t.DrawArrays = null_draw_arrays;
-    t.DrawElements = null_draw_elements;
-    t.BindTexture = null_bind;
-    t.GenTextures = null_gen;
-    t.DeleteTextures = null_delete;
-    t.TexParameteri = null_tex_parameter;
-    t.TexImage2D = null_tex_image;
-    t.TexSubImage2D = null_tex_sub_image;
-    t.PixelStorei = null_pixel_store;
-    t.GetError = null_get_error;
-    t.ReadPixels = null_read_pixels;
+    t.Viewport = Null4i;
+    t.MatrixMode = NullEnum;
+    t.LoadIdentity = NullVoid;
+    t.Ortho = NullOrtho;
+    t.EnableClientState = NullEnum;
+    t.VertexPointer = NullPointer;
+    t.TexCoordPointer = NullPointer;
+    t.ColorPointer = NullPointer;
+    t.Enable = NullEnum;
+    t.Disable = NullEnum;
+    t.BlendFunc = Null2enum;
+    t.ClearColor = Null4f;
+    t.Clear = NullBits;
+    t.Scissor = Null4i;
+    t.DrawArrays = NullDrawArrays;
+    t.DrawElements = NullDrawElements;
+    t.BindTexture = NullBind;
+    t.GenTextures = NullGen;
+    t.DeleteTextures = NullDelete;
+    t.TexParameteri = NullTexParameter;
+    t.TexImage2D = NullTexImage;
+    t.TexSubImage2D = NullTexSubImage;
+    t.PixelStorei = NullPixelStore;
+    t.GetError = NullGetError;
+    t.ReadPixels = NullReadPixels;
     t.CopyTexSubImage2D = null_copy_tex_sub_image;
     return t;
 }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-GlRecorder& gl_recorder() {
+GlRecorder& TheGlRecorder() {
     static GlRecorder recorder;
     return recorder;
 }
@@ -39,88 +39,88 @@ std::string GlRecorder::Names() const {
 
 namespace {
 
-void record(const char* name, std::initializer_list<double> args, const void* pointer = nullptr) {
-    gl_recorder().calls.push_back(GlCall{name, args, pointer});
+void Record(const char* name, std::initializer_list<double> args, const void* pointer = nullptr) {
+    TheGlRecorder().calls.push_back(GlCall{name, args, pointer});
 }
 
-void rec_viewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("Viewport", {double(x), double(y), double(w), double(h)}); }
-void rec_matrix_mode(GLenum m) { record("MatrixMode", {double(m)}); }
-void rec_load_identity() { record("LoadIdentity", {}); }
-void rec_ortho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) { record("Ortho", {l, r, b, t, n, f}); }
-void rec_enable_client_state(GLenum a) { record("EnableClientState", {double(a)}); }
-void rec_vertex_pointer(GLint s, GLenum t, GLsizei st, const void* p) { record("VertexPointer", {double(s), double(t), double(st)}, p); }
-void rec_tex_coord_pointer(GLint s, GLenum t, GLsizei st, const void* p) { record("TexCoordPointer", {double(s), double(t), double(st)}, p); }
-void rec_color_pointer(GLint s, GLenum t, GLsizei st, const void* p) { record("ColorPointer", {double(s), double(t), double(st)}, p); }
-void rec_enable(GLenum c) { record("Enable", {double(c)}); }
-void rec_disable(GLenum c) { record("Disable", {double(c)}); }
-void rec_blend_func(GLenum s, GLenum d) { record("BlendFunc", {double(s), double(d)}); }
-void rec_clear_color(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { record("ClearColor", {r, g, b, a}); }
-void rec_clear(GLbitfield m) { record("Clear", {double(m)}); }
-void rec_scissor(GLint x, GLint y, GLsizei w, GLsizei h) { record("Scissor", {double(x), double(y), double(w), double(h)}); }
-void rec_draw_arrays(GLenum m, GLint f, GLsizei c) { record("DrawArrays", {double(m), double(f), double(c)}); }
-void rec_draw_elements(GLenum m, GLsizei c, GLenum t, const void* p) { record("DrawElements", {double(m), double(c), double(t)}, p); }
-void rec_bind_texture(GLenum t, GLuint n) { record("BindTexture", {double(t), double(n)}); }
-void rec_gen_textures(GLsizei n, GLuint* names) {
-    for (GLsizei i = 0; i < n; ++i) names[i] = gl_recorder().next_texture++;
-    record("GenTextures", {double(n), n > 0 ? double(names[0]) : 0.0});
+void RecViewport(GLint x, GLint y, GLsizei w, GLsizei h) { Record("Viewport", {double(x), double(y), double(w), double(h)}); }
+void RecMatrixMode(GLenum m) { Record("MatrixMode", {double(m)}); }
+void RecLoadIdentity() { Record("LoadIdentity", {}); }
+void RecOrtho(GLdouble l, GLdouble r, GLdouble b, GLdouble t, GLdouble n, GLdouble f) { Record("Ortho", {l, r, b, t, n, f}); }
+void RecEnableClientState(GLenum a) { Record("EnableClientState", {double(a)}); }
+void RecVertexPointer(GLint s, GLenum t, GLsizei st, const void* p) { Record("VertexPointer", {double(s), double(t), double(st)}, p); }
+void RecTexCoordPointer(GLint s, GLenum t, GLsizei st, const void* p) { Record("TexCoordPointer", {double(s), double(t), double(st)}, p); }
+void RecColorPointer(GLint s, GLenum t, GLsizei st, const void* p) { Record("ColorPointer", {double(s), double(t), double(st)}, p); }
+void RecEnable(GLenum c) { Record("Enable", {double(c)}); }
+void RecDisable(GLenum c) { Record("Disable", {double(c)}); }
+void RecBlendFunc(GLenum s, GLenum d) { Record("BlendFunc", {double(s), double(d)}); }
+void RecClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { Record("ClearColor", {r, g, b, a}); }
+void RecClear(GLbitfield m) { Record("Clear", {double(m)}); }
+void RecScissor(GLint x, GLint y, GLsizei w, GLsizei h) { Record("Scissor", {double(x), double(y), double(w), double(h)}); }
+void RecDrawArrays(GLenum m, GLint f, GLsizei c) { Record("DrawArrays", {double(m), double(f), double(c)}); }
+void RecDrawElements(GLenum m, GLsizei c, GLenum t, const void* p) { Record("DrawElements", {double(m), double(c), double(t)}, p); }
+void RecBindTexture(GLenum t, GLuint n) { Record("BindTexture", {double(t), double(n)}); }
+void RecGenTextures(GLsizei n, GLuint* names) {
+    for (GLsizei i = 0; i < n; ++i) names[i] = TheGlRecorder().next_texture++;
+    Record("GenTextures", {double(n), n > 0 ? double(names[0]) : 0.0});
 }
-void rec_delete_textures(GLsizei n, const GLuint* names) { record("DeleteTextures", {double(n), n > 0 ? double(names[0]) : 0.0}); }
-void rec_tex_parameteri(GLenum t, GLenum p, GLint v) { record("TexParameteri", {double(t), double(p), double(v)}); }
-void rec_tex_image(GLenum t, GLint l, GLint i, GLsizei w, GLsizei h, GLint b, GLenum f, GLenum ty, const void* p) {
-    record("TexImage2D", {double(t), double(l), double(i), double(w), double(h), double(b), double(f), double(ty)}, p);
+void RecDeleteTextures(GLsizei n, const GLuint* names) { Record("DeleteTextures", {double(n), n > 0 ? double(names[0]) : 0.0}); }
+void RecTexParameteri(GLenum t, GLenum p, GLint v) { Record("TexParameteri", {double(t), double(p), double(v)}); }
+void RecTexImage(GLenum t, GLint l, GLint i, GLsizei w, GLsizei h, GLint b, GLenum f, GLenum ty, const void* p) {
+    Record("TexImage2D", {double(t), double(l), double(i), double(w), double(h), double(b), double(f), double(ty)}, p);
 }
-void rec_tex_sub_image(GLenum t, GLint l, GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum ty, const void* p) {
-    record("TexSubImage2D", {double(t), double(l), double(x), double(y), double(w), double(h), double(f), double(ty)}, p);
+void RecTexSubImage(GLenum t, GLint l, GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum ty, const void* p) {
+    Record("TexSubImage2D", {double(t), double(l), double(x), double(y), double(w), double(h), double(f), double(ty)}, p);
 }
-void rec_pixel_storei(GLenum p, GLint v) { record("PixelStorei", {double(p), double(v)}); }
-GLenum rec_get_error() {
-    GlRecorder& r = gl_recorder();
+void RecPixelStorei(GLenum p, GLint v) { Record("PixelStorei", {double(p), double(v)}); }
+GLenum RecGetError() {
+    GlRecorder& r = TheGlRecorder();
     GLenum e = GL_NO_ERROR;
     if (!r.errors.empty()) {
         e = r.errors.front();
         r.errors.pop_front();
     }
-    record("GetError", {double(e)});
+    Record("GetError", {double(e)});
     return e;
 }
-void rec_read_pixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum t, void* p) {
+void RecReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum t, void* p) {
     uint32_t* words = static_cast<uint32_t*>(p);
     for (GLsizei i = 0; i < w * h; ++i) words[i] = static_cast<uint32_t>(i);
-    record("ReadPixels", {double(x), double(y), double(w), double(h), double(f), double(t)}, p);
+    Record("ReadPixels", {double(x), double(y), double(w), double(h), double(f), double(t)}, p);
 }
 void rec_copy_tex_sub_image(GLenum t, GLint l, GLint xo, GLint yo, GLint x, GLint y, GLsizei w, GLsizei h) {
-    record("CopyTexSubImage2D", {double(t), double(l), double(xo), double(yo), double(x), double(y), double(w), double(h)});
+    Record("CopyTexSubImage2D", {double(t), double(l), double(xo), double(yo), double(x), double(y), double(w), double(h)});
 }
 
 }  // namespace
 
 GlFunctions RecordingGl() {
     GlFunctions t;
-    t.Viewport = rec_viewport;
-    t.MatrixMode = rec_matrix_mode;
-    t.LoadIdentity = rec_load_identity;
-    t.Ortho = rec_ortho;
-    t.EnableClientState = rec_enable_client_state;
-    t.VertexPointer = rec_vertex_pointer;
-    t.TexCoordPointer = rec_tex_coord_pointer;
-    t.ColorPointer = rec_color_pointer;
-    t.Enable = rec_enable;
-    t.Disable = rec_disable;
-    t.BlendFunc = rec_blend_func;
-    t.ClearColor = rec_clear_color;
-    t.Clear = rec_clear;
-    t.Scissor = rec_scissor;
-    t.DrawArrays = rec_draw_arrays;
-    t.DrawElements = rec_draw_elements;
-    t.BindTexture = rec_bind_texture;
-    t.GenTextures = rec_gen_textures;
-    t.DeleteTextures = rec_delete_textures;
-    t.TexParameteri = rec_tex_parameteri;
-    t.TexImage2D = rec_tex_image;
-    t.TexSubImage2D = rec_tex_sub_image;
-    t.PixelStorei = rec_pixel_storei;
-    t.GetError = rec_get_error;
-    t.ReadPixels = rec_read_pixels;
+    t.Viewport = RecViewport;
+    t.MatrixMode = RecMatrixMode;
+    t.LoadIdentity = RecLoadIdentity;
+    t.Ortho = RecOrtho;
+    t.EnableClientState = RecEnableClientState;
+    t.VertexPointer = RecVertexPointer;
+    t.TexCoordPointer = RecTexCoordPointer;
+    t.ColorPointer = RecColorPointer;
+    t.Enable = RecEnable;
+    t.Disable = RecDisable;
+    t.BlendFunc = RecBlendFunc;
+    t.ClearColor = RecClearColor;
+    t.Clear = RecClear;
+    t.Scissor = RecScissor;
+    t.DrawArrays = RecDrawArrays;
+    t.DrawElements = RecDrawElements;
+    t.BindTexture = RecBindTexture;
+    t.GenTextures = RecGenTextures;
+    t.DeleteTextures = RecDeleteTextures;
+    t.TexParameteri = RecTexParameteri;
+    t.TexImage2D = RecTexImage;
+    t.TexSubImage2D = RecTexSubImage;
+    t.PixelStorei = RecPixelStorei;
+    t.GetError = RecGetError;
+    t.ReadPixels = RecReadPixels;
     t.CopyTexSubImage2D = rec_copy_tex_sub_image;
     return t;
 }

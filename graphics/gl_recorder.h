@@ -27,7 +27,7 @@ struct GlRecorder {
     std::string Names() const;
 };
 
-GlRecorder& gl_recorder();
+GlRecorder& TheGlRecorder();
 // The recording table. ReadPixels fills pixel i of its buffer (in GL's
 // bottom-up order) with the 32-bit word i.
 GlFunctions RecordingGl();

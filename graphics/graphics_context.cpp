@@ -36,7 +36,7 @@ void c_GraphicsContext::StoreMatrix(float mix, float miy, float mjx, float mjy, 
     matDirty = 1;
 }
 
-void init_graphics_globals() {
+void InitGraphicsContextGlobals() {
     context = nullptr;
     gc_assign(context, gc_new<c_GraphicsContext>());
     graphicsDevice = nullptr;
@@ -46,7 +46,7 @@ void init_graphics_globals() {
     defaultFlags = 0;
 }
 
-void register_graphics_roots() {
+void RegisterGraphicsRoots() {
     gc_add_root(+[]() -> gc_object* { return context; });
     gc_add_root(+[]() -> gc_object* { return graphicsDevice; });
     gc_add_root(+[]() -> gc_object* { return renderDevice; });

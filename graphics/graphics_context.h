@@ -53,9 +53,9 @@ extern int deviceHeight;
 
 // Start-up values of the graphics globals (a fresh context, no device, size
 // 0 x 0, default image flags 0).
-void init_graphics_globals();
+void InitGraphicsContextGlobals();
 // Registers the graphics globals that hold objects as collector roots.
-void register_graphics_roots();
+void RegisterGraphicsRoots();
 
 int SetGraphicsDevice(gxtkGraphics* device);
 int DeviceWidth();

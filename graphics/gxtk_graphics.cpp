@@ -68,9 +68,9 @@ void gxtkGraphics::Flush() {
 // ---- frame --------------------------------------------------------------------
 
 int gxtkGraphics::BeginRender() {
-    int fbWidth = 0, fbHeight = 0;
-    HostWindowSizes(&width, &height, &fbWidth, &fbHeight);
-    gl.Viewport(0, 0, fbWidth, fbHeight);
+    int fb_width = 0, fb_height = 0;
+    HostWindowSizes(&width, &height, &fb_width, &fb_height);
+    gl.Viewport(0, 0, fb_width, fb_height);
     gl.MatrixMode(GL_PROJECTION);
     gl.LoadIdentity();
     gl.Ortho(0, width, height, 0, -1, 1);
@@ -201,39 +201,39 @@ int gxtkGraphics::DrawPoly(Array<float> verts) {
     return 0;
 }
 
-int gxtkGraphics::DrawTexturedPoly(Array<float> verts, gxtkSurface* surface, int srcX, int srcY) {
+int gxtkGraphics::DrawTexturedPoly(Array<float> verts, gxtkSurface* surface, int src_x, int src_y) {
     int n = verts.Length() / 4;
     if (n < 1 || n > kMaxVertices) return 0;
     const float* p = verts.Data();
     gxtkVertex* v = BeginPrimitive(n, n, surface);
     for (int k = 0; k < n; ++k, p += 4)
-        PutTextured(v + k, p[0], p[1], (p[2] + srcX) * surface->uscale, (p[3] + srcY) * surface->vscale);
+        PutTextured(v + k, p[0], p[1], (p[2] + src_x) * surface->uscale, (p[3] + src_y) * surface->vscale);
     return 0;
 }
 
 int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
     float w = static_cast<float>(surface->Width()), h = static_cast<float>(surface->Height());
-    float uMax = w * surface->uscale, vMax = h * surface->vscale;
+    float u_max = w * surface->uscale, v_max = h * surface->vscale;
     gxtkVertex* v = BeginPrimitive(4, 4, surface);
     PutTextured(v, x, y, 0, 0);
-    PutTextured(v + 1, x + w, y, uMax, 0);
-    PutTextured(v + 2, x + w, y + h, uMax, vMax);
-    PutTextured(v + 3, x, y + h, 0, vMax);
+    PutTextured(v + 1, x + w, y, u_max, 0);
+    PutTextured(v + 2, x + w, y + h, u_max, v_max);
+    PutTextured(v + 3, x, y + h, 0, v_max);
     return 0;
 }
 
-int gxtkGraphics::DrawSurfaceRect(gxtkSurface* surface, float x, float y, int srcX, int srcY, int srcW,
-                                  int srcH) {
-    float uLeft = static_cast<float>(srcX) * surface->uscale;
-    float uRight = static_cast<float>(srcX + srcW) * surface->uscale;
-    float vTop = static_cast<float>(srcY) * surface->vscale;
-    float vBottom = static_cast<float>(srcY + srcH) * surface->vscale;
-    float w = static_cast<float>(srcW), h = static_cast<float>(srcH);
+int gxtkGraphics::DrawSurfaceRect(gxtkSurface* surface, float x, float y, int src_x, int src_y, int src_w,
+                                  int src_h) {
+    float u_left = static_cast<float>(src_x) * surface->uscale;
+    float u_right = static_cast<float>(src_x + src_w) * surface->uscale;
+    float v_top = static_cast<float>(src_y) * surface->vscale;
+    float v_bottom = static_cast<float>(src_y + src_h) * surface->vscale;
+    float w = static_cast<float>(src_w), h = static_cast<float>(src_h);
     gxtkVertex* v = BeginPrimitive(4, 4, surface);
-    PutTextured(v, x, y, uLeft, vTop);
-    PutTextured(v + 1, x + w, y, uRight, vTop);
-    PutTextured(v + 2, x + w, y + h, uRight, vBottom);
-    PutTextured(v + 3, x, y + h, uLeft, vBottom);
+    PutTextured(v, x, y, u_left, v_top);
+    PutTextured(v + 1, x + w, y, u_right, v_top);
+    PutTextured(v + 2, x + w, y + h, u_right, v_bottom);
+    PutTextured(v + 3, x, y + h, u_left, v_bottom);
     return 0;
 }
 

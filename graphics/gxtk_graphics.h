@@ -113,9 +113,9 @@ struct gxtkGraphics final : Object {
     virtual int DrawLine(float x1, float y1, float x2, float y2);
     virtual int DrawOval(float x, float y, float w, float h);
     virtual int DrawPoly(Array<float> verts);
-    virtual int DrawTexturedPoly(Array<float> verts, gxtkSurface* surface, int srcX, int srcY);
+    virtual int DrawTexturedPoly(Array<float> verts, gxtkSurface* surface, int src_x, int src_y);
     virtual int DrawSurface(gxtkSurface* surface, float x, float y);
-    virtual int DrawSurfaceRect(gxtkSurface* surface, float x, float y, int srcX, int srcY, int srcW, int srcH);
+    virtual int DrawSurfaceRect(gxtkSurface* surface, float x, float y, int src_x, int src_y, int src_w, int src_h);
     virtual int ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch);
     virtual int WritePixels(gxtkSurface* surface, Array<int> pixels, int x, int y, int w, int h, int offset,
                             int pitch);

@@ -46,11 +46,11 @@ int gxtkSurface::Width() { return width; }
 int gxtkSurface::Height() { return height; }
 int gxtkSurface::Loaded() { return 1; }
 
-void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int bytesPerPixel) {
+void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int bytes_per_pixel) {
     data = pixels;
     width = w;
     height = h;
-    depth = bytesPerPixel;
+    depth = bytes_per_pixel;
     if (int f = SurfaceFormatForDepth(depth)) format = f;
     if (!data || w <= 0 || h <= 0) return;
     long long count = static_cast<long long>(w) * h;
@@ -96,15 +96,15 @@ void gxtkSurface::CreateTexture(unsigned generation) {
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     gl.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    int texW = width, texH = height;
-    gl.TexImage2D(GL_TEXTURE_2D, 0, format, texW, texH, 0, format, GL_UNSIGNED_BYTE, nullptr);
+    int tex_w = width, tex_h = height;
+    gl.TexImage2D(GL_TEXTURE_2D, 0, format, tex_w, tex_h, 0, format, GL_UNSIGNED_BYTE, nullptr);
     if (gl.GetError() != GL_NO_ERROR) {
-        texW = PowerOfTwoAtLeast(width);
-        texH = PowerOfTwoAtLeast(height);
-        gl.TexImage2D(GL_TEXTURE_2D, 0, format, texW, texH, 0, format, GL_UNSIGNED_BYTE, nullptr);
+        tex_w = PowerOfTwoAtLeast(width);
+        tex_h = PowerOfTwoAtLeast(height);
+        gl.TexImage2D(GL_TEXTURE_2D, 0, format, tex_w, tex_h, 0, format, GL_UNSIGNED_BYTE, nullptr);
     }
-    uscale = static_cast<float>(1.0 / texW);
-    vscale = static_cast<float>(1.0 / texH);
+    uscale = static_cast<float>(1.0 / tex_w);
+    vscale = static_cast<float>(1.0 / tex_h);
     if (data) {
         gl.PixelStorei(GL_UNPACK_ALIGNMENT, 1);
         gl.TexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, data);

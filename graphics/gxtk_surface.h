@@ -30,7 +30,7 @@ struct gxtkSurface final : Object {
     virtual void Bind();
 
     // Takes ownership of decoded pixels and premultiplies them.
-    void SetData(unsigned char* pixels, int w, int h, int bytesPerPixel);
+    void SetData(unsigned char* pixels, int w, int h, int bytes_per_pixel);
     // Copies ARGB integers into the rectangle (x, y, w, h), premultiplied, and
     // into the texture when it exists.
     void WritePixelsInto(int x, int y, int w, int h, const int* src, int pitch);

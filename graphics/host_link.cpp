@@ -8,24 +8,24 @@ GLFWwindow* HostWindow() {
     return game ? game->GetWindow() : nullptr;
 }
 
-bool HostWindowSizes(int* width, int* height, int* fbWidth, int* fbHeight) {
+bool HostWindowSizes(int* width, int* height, int* fb_width, int* fb_height) {
     RtGlfwGame* game = CurrentGlfwGame();
     bool known = game && game->GetWindow();
     bool magnified = known && game->picture_width > 0;
     *width = !known ? 0 : magnified ? game->picture_width : game->windowWidth;
     *height = !known ? 0 : magnified ? game->picture_height : game->windowHeight;
-    *fbWidth = !known ? 0 : magnified ? game->picture_width : game->framebufferWidth;
-    *fbHeight = !known ? 0 : magnified ? game->picture_height : game->framebufferHeight;
+    *fb_width = !known ? 0 : magnified ? game->picture_width : game->framebufferWidth;
+    *fb_height = !known ? 0 : magnified ? game->picture_height : game->framebufferHeight;
     return known;
 }
 
-bool HostMagnifiedPicture(int* width, int* height, int* fbWidth, int* fbHeight) {
+bool HostMagnifiedPicture(int* width, int* height, int* fb_width, int* fb_height) {
     RtGlfwGame* game = CurrentGlfwGame();
     if (!game || !game->GetWindow() || game->picture_width == 0) return false;
     *width = game->picture_width;
     *height = game->picture_height;
-    *fbWidth = game->framebufferWidth;
-    *fbHeight = game->framebufferHeight;
+    *fb_width = game->framebufferWidth;
+    *fb_height = game->framebufferHeight;
     return true;
 }
 

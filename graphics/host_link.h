@@ -14,11 +14,11 @@ unsigned HostContextGeneration();
 // (and zeros) while there is no window. When the host magnifies the picture
 // into a larger window, both are the picture's size: that is what the game
 // draws in.
-bool HostWindowSizes(int* width, int* height, int* fbWidth, int* fbHeight);
+bool HostWindowSizes(int* width, int* height, int* fb_width, int* fb_height);
 // The picture's size and the window's real framebuffer size, when the host
 // magnifies the picture into the window; false when the game draws straight
 // into it.
-bool HostMagnifiedPicture(int* width, int* height, int* fbWidth, int* fbHeight);
+bool HostMagnifiedPicture(int* width, int* height, int* fb_width, int* fb_height);
 // Decoded pixels (plain heap memory, released with free) or null.
 unsigned char* HostLoadImageData(const String& path, int* width, int* height, int* depth);
 // The text of a file; empty when it cannot be read.

@@ -27,53 +27,53 @@ void c_Image::SetFrames(Array<c_Frame*> f) {
     frames = f;
 }
 
-c_Image* c_Image::Init(gxtkSurface* s, int frameCount, int newFlags) {
+c_Image* c_Image::Init(gxtkSurface* s, int frame_count, int new_flags) {
     if (!TakeSurface(s)) return this;
     // A count below 1 has no frame width; the frames cannot lie on the surface.
-    if (frameCount < 1) {
+    if (frame_count < 1) {
         Error(String("Image frame outside surface"));
         return this;
     }
-    width = s->Width() / frameCount;
+    width = s->Width() / frame_count;
     height = s->Height();
-    Array<c_Frame*> f(frameCount);
-    for (int i = 0; i < frameCount; ++i) f.Set(i, gc_new<c_Frame>(i * width, 0));
+    Array<c_Frame*> f(frame_count);
+    for (int i = 0; i < frame_count; ++i) f.Set(i, gc_new<c_Frame>(i * width, 0));
     SetFrames(f);
-    ApplyFlags(newFlags);
+    ApplyFlags(new_flags);
     return this;
 }
 
-c_Image* c_Image::Init(gxtkSurface* s, int x, int y, int frameWidth, int frameHeight, int frameCount, int newFlags,
-                       c_Image* src, int srcX, int srcY, int srcW, int srcH) {
+c_Image* c_Image::Init(gxtkSurface* s, int x, int y, int frame_width, int frame_height, int frame_count, int new_flags,
+                       c_Image* src, int src_x, int src_y, int src_w, int src_h) {
     if (!TakeSurface(s)) return this;
     gc_assign(source, src);
-    width = frameWidth;
-    height = frameHeight;
-    Array<c_Frame*> f(frameCount);
+    width = frame_width;
+    height = frame_height;
+    Array<c_Frame*> f(frame_count);
     int cx = x, cy = y;
-    for (int i = 0; i < frameCount; ++i) {
-        if (cx + width > srcW) {
+    for (int i = 0; i < frame_count; ++i) {
+        if (cx + width > src_w) {
             cy += height;
-            if (width > srcW) {
+            if (width > src_w) {
                 Error(String("Image frame outside surface"));
                 return this;
             }
             cx = 0;
         }
-        if (cy + height > srcH) {
+        if (cy + height > src_h) {
             Error(String("Image frame outside surface"));
             return this;
         }
-        f.Set(i, gc_new<c_Frame>(cx + srcX, cy + srcY));
+        f.Set(i, gc_new<c_Frame>(cx + src_x, cy + src_y));
         cx += width;
     }
     SetFrames(f);
-    ApplyFlags(newFlags);
+    ApplyFlags(new_flags);
     return this;
 }
 
-void c_Image::ApplyFlags(int newFlags) {
-    flags = newFlags;
+void c_Image::ApplyFlags(int new_flags) {
+    flags = new_flags;
     int n = frames.Length();
     if (flags & PadX) {
         for (int i = 0; i < n; ++i) frames[i]->x += 1;
@@ -122,16 +122,16 @@ c_Image* LoadImage(String path, int flags) {
     return image;
 }
 
-c_Image* LoadImage(String path, int frameCount, int flags) {
+c_Image* LoadImage(String path, int frame_count, int flags) {
     gxtkSurface* surface = LoadDataSurface(path);
     if (!surface) return nullptr;
-    return gc_new<c_Image>()->Init(surface, frameCount, flags);
+    return gc_new<c_Image>()->Init(surface, frame_count, flags);
 }
 
-c_Image* LoadImage(String path, int frameWidth, int frameHeight, int frameCount, int flags) {
+c_Image* LoadImage(String path, int frame_width, int frame_height, int frame_count, int flags) {
     gxtkSurface* surface = LoadDataSurface(path);
     if (!surface) return nullptr;
-    return gc_new<c_Image>()->Init(surface, 0, 0, frameWidth, frameHeight, frameCount, flags, nullptr, 0, 0,
+    return gc_new<c_Image>()->Init(surface, 0, 0, frame_width, frame_height, frame_count, flags, nullptr, 0, 0,
                                    surface->Width(), surface->Height());
 }
 
@@ -144,24 +144,24 @@ String FixDataPath(String path) {
 
 // ---- drawing ----------------------------------------------------------------
 
-int DrawImageRect(c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, int frame) {
+int DrawImageRect(c_Image* image, float x, float y, int src_x, int src_y, int src_w, int src_h, int frame) {
     c_Frame* f = image->frames[frame];
     ValidateMatrixIfDirty();
-    renderDevice->DrawSurfaceRect(image->surface, x - image->tx, y - image->ty, srcX + f->x, srcY + f->y, srcW,
-                                  srcH);
+    renderDevice->DrawSurfaceRect(image->surface, x - image->tx, y - image->ty, src_x + f->x, src_y + f->y, src_w,
+                                  src_h);
     return 0;
 }
 
-int DrawImageRect(c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, float rotation,
-                  float scaleX, float scaleY, int frame) {
+int DrawImageRect(c_Image* image, float x, float y, int src_x, int src_y, int src_w, int src_h, float rotation,
+                  float scale_x, float scale_y, int frame) {
     c_Frame* f = image->frames[frame];
     PushMatrix();
     Translate(x, y);
     Rotate(rotation);
-    Scale(scaleX, scaleY);
+    Scale(scale_x, scale_y);
     Translate(-image->tx, -image->ty);
     ValidateMatrixIfDirty();
-    renderDevice->DrawSurfaceRect(image->surface, 0, 0, srcX + f->x, srcY + f->y, srcW, srcH);
+    renderDevice->DrawSurfaceRect(image->surface, 0, 0, src_x + f->x, src_y + f->y, src_w, src_h);
     PopMatrix();
     return 0;
 }

@@ -32,11 +32,11 @@ struct c_Image : Object {
     void mark() override;
 
     // A horizontal strip of frameCount frames.
-    c_Image* Init(gxtkSurface* surface, int frameCount, int flags);
+    c_Image* Init(gxtkSurface* surface, int frame_count, int flags);
     // frameCount frames of the given size, cut left to right and top to bottom
     // from the rectangle (srcX, srcY, srcW, srcH), starting at (x, y) in it.
-    c_Image* Init(gxtkSurface* surface, int x, int y, int frameWidth, int frameHeight, int frameCount, int flags,
-                  c_Image* source, int srcX, int srcY, int srcW, int srcH);
+    c_Image* Init(gxtkSurface* surface, int x, int y, int frame_width, int frame_height, int frame_count, int flags,
+                  c_Image* source, int src_x, int src_y, int src_w, int src_h);
     void ApplyFlags(int flags);
     void SetHandle(float tx, float ty);
     int Width() { return width; }
@@ -51,15 +51,15 @@ private:
 extern int defaultFlags;
 
 c_Image* LoadImage(String path, int flags);
-c_Image* LoadImage(String path, int frameCount, int flags);
-c_Image* LoadImage(String path, int frameWidth, int frameHeight, int frameCount, int flags);
+c_Image* LoadImage(String path, int frame_count, int flags);
+c_Image* LoadImage(String path, int frame_width, int frame_height, int frame_count, int flags);
 
 // Draws the rectangle (srcX, srcY, srcW, srcH) of a frame, relative to the
 // frame, with the image's handle at (x, y).
-int DrawImageRect(c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, int frame);
+int DrawImageRect(c_Image* image, float x, float y, int src_x, int src_y, int src_w, int src_h, int frame);
 // The same, turned by rotation degrees and scaled about the handle.
-int DrawImageRect(c_Image* image, float x, float y, int srcX, int srcY, int srcW, int srcH, float rotation,
-                  float scaleX, float scaleY, int frame);
+int DrawImageRect(c_Image* image, float x, float y, int src_x, int src_y, int src_w, int src_h, float rotation,
+                  float scale_x, float scale_y, int frame);
 
 // A bare name becomes a file of the data folder; scheme or drive paths and
 // paths starting with "./" or "/" stay as they are.

@@ -18,7 +18,7 @@ void OnGlfwError(int error, const char* description) {
 
 }  // namespace
 
-int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv), const WindowChoice& window) {
+int RunHost(int argc, char** argv, void (*start_framework)(int argc, char** argv), const WindowChoice& window) {
     PlatformKeepTerminationSignals();
     glfwSetErrorCallback(OnGlfwError);
     if (!glfwInit()) {
@@ -30,7 +30,7 @@ int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv)
     RtVantorixGame* game = new RtVantorixGame();
     game->window_choice = window;
     try {
-        startFramework(argc, argv);
+        start_framework(argc, argv);
     } catch (ThrowableObject* thrown) {
         glfwTerminate();
         game->HandleUncaught(thrown);

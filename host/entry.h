@@ -6,7 +6,7 @@
 #include "host/glfw_game.h"
 
 // Runs the process: returns when the game loop ends (the application
-// normally ends the process itself). startFramework creates the application
+// normally ends the process itself). start_framework creates the application
 // and installs its delegate in the host; `window` is how its window is shown.
-int RunHost(int argc, char** argv, void (*startFramework)(int argc, char** argv),
+int RunHost(int argc, char** argv, void (*start_framework)(int argc, char** argv),
             const WindowChoice& window = WindowChoice());

@@ -98,8 +98,8 @@ void RtGlfwGame::SetWindowSize(int w, int h) {
     if (window) glfwSetWindowSize(window, w, h);
 }
 
-void RtGlfwGame::SetWindowSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) {
-    if (window) glfwSetWindowSizeLimits(window, minWidth, minHeight, maxWidth, maxHeight);
+void RtGlfwGame::SetWindowSizeLimits(int min_width, int min_height, int max_width, int max_height) {
+    if (window) glfwSetWindowSizeLimits(window, min_width, min_height, max_width, max_height);
 }
 
 void RtGlfwGame::SetSwapInterval(int interval) {

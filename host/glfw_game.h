@@ -74,14 +74,14 @@ public:
     void SetWindowIcon(const String& path) override;
     void SetWindowPosition(int x, int y) override;
     void SetWindowSize(int width, int height) override;
-    void SetWindowSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight) override;
+    void SetWindowSizeLimits(int min_width, int min_height, int max_width, int max_height) override;
     void SetWindowTitle(const String& title) override;
     Array<RtDisplayMode*> GetDisplayModes() override;
     RtDisplayMode* GetDesktopMode() override;
     void SetSwapInterval(int interval) override;
     String ResolvePath(const String& path) override;
     unsigned char* LoadImageData(const String& path, int* width, int* height, int* components) override;
-    unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* bytesPerSample,
+    unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* bytes_per_sample,
                                  int* rate) override;
 
     // Opens the window, starts the game and runs passes: on the desktop
@@ -162,11 +162,11 @@ RtGlfwGame* CurrentGlfwGame();
 // The framework key code of a GLFW key, 0 for keys without one.
 int TranslateGlfwKey(int key);
 // The character a key code types by itself (backspace, arrows...), or 0.
-int KeyCharacter(int keyCode);
+int KeyCharacter(int key_code);
 
 // Decodes a sound file that OpenFile has opened, choosing the decoder by the
 // name's ending. The audio layer installs it; without one, LoadAudioData
 // gives null. The returned block is released with std::free.
 using AudioDecoder = unsigned char* (*)(std::FILE* file, const String& name, int* length, int* channels,
-                                        int* bytesPerSample, int* rate);
+                                        int* bytes_per_sample, int* rate);
 void SetAudioDecoder(AudioDecoder decoder);

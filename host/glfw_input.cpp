@@ -77,10 +77,10 @@ void OnCursor(GLFWwindow*, double x, double y) {
     CurrentGlfwGame()->MouseEvent(kEventMouseMove, -1, static_cast<float>(x), static_cast<float>(y), 0);
 }
 
-void OnScroll(GLFWwindow* window, double, double yOffset) {
+void OnScroll(GLFWwindow* window, double, double y_offset) {
     float x, y;
     CursorPosition(window, &x, &y);
-    CurrentGlfwGame()->MouseEvent(kEventMouseMove, -1, x, y, static_cast<float>(yOffset));
+    CurrentGlfwGame()->MouseEvent(kEventMouseMove, -1, x, y, static_cast<float>(y_offset));
 }
 
 // GLFW buttons behind the framework's buttons 0..13, per layout.
@@ -90,12 +90,12 @@ const int kLayoutBButtons[14] = {1, 2, 0, 3, 4, 5, 8, 9, 15, 12, 13, 14, 10, 11}
 // Indices at or past the joystick's own count read as released or 0.
 struct JoystickReading {
     const float* axes;
-    int axisCount;
+    int axis_count;
     const unsigned char* buttons;
-    int buttonCount;
+    int button_count;
 
-    float Axis(int i) const { return i < axisCount ? axes[i] : 0.0f; }
-    bool Pressed(int i) const { return i < buttonCount && buttons[i] == GLFW_PRESS; }
+    float Axis(int i) const { return i < axis_count ? axes[i] : 0.0f; }
+    bool Pressed(int i) const { return i < button_count && buttons[i] == GLFW_PRESS; }
     float PressedValue(int i) const { return Pressed(i) ? 1.0f : 0.0f; }
 };
 
@@ -107,13 +107,13 @@ int TranslateGlfwKey(int key) {
     return Keys().codes[key - 32];
 }
 
-int KeyCharacter(int keyCode) {
-    switch (keyCode) {
-        case 8: case 9: case 13: case 27: return keyCode;
+int KeyCharacter(int key_code) {
+    switch (key_code) {
+        case 8: case 9: case 13: case 27: return key_code;
         case 46: return 127;
         default: break;
     }
-    if ((keyCode >= 33 && keyCode <= 40) || keyCode == 45) return 65536 + keyCode;
+    if ((key_code >= 33 && key_code <= 40) || key_code == 45) return 65536 + key_code;
     return 0;
 }
 
@@ -146,18 +146,18 @@ bool RtGlfwGame::PollJoystick(int port, Array<float> x, Array<float> y, Array<fl
     if (!joysticksEnumerated) CountJoysticks(false);
     if (port < 0 || port >= joystickCount) return false;
     JoystickReading j{};
-    j.axes = joysticks.axes(joystickSlots[port], &j.axisCount);
-    j.buttons = joysticks.buttons(joystickSlots[port], &j.buttonCount);
+    j.axes = joysticks.axes(joystickSlots[port], &j.axis_count);
+    j.buttons = joysticks.buttons(joystickSlots[port], &j.button_count);
     if (!j.axes || !j.buttons) return false;
-    bool layoutA = j.axisCount == 5 && j.buttonCount == 14;
-    if (layoutA) {
+    bool layout_a = j.axis_count == 5 && j.button_count == 14;
+    if (layout_a) {
         x.Set(0, j.Axis(0)), y.Set(0, -j.Axis(1)), z.Set(0, j.Axis(2));
         x.Set(1, j.Axis(4)), y.Set(1, -j.Axis(3)), z.Set(1, -j.Axis(2));
     } else {
         x.Set(0, j.Axis(0)), y.Set(0, j.Axis(1)), z.Set(0, j.PressedValue(6));
         x.Set(1, j.Axis(2)), y.Set(1, -j.Axis(3)), z.Set(1, j.PressedValue(7));
     }
-    const int* map = layoutA ? kLayoutAButtons : kLayoutBButtons;
+    const int* map = layout_a ? kLayoutAButtons : kLayoutBButtons;
     for (int i = 0; i < 32; ++i) buttons.Set(i, false);
     for (int i = 0; i < 14; ++i) buttons.Set(i, j.Pressed(map[i]));
     return true;

@@ -85,15 +85,15 @@ unsigned char* RtGlfwGame::LoadImageData(const String& path, int* w, int* h, int
     return pixels;
 }
 
-unsigned char* RtGlfwGame::LoadAudioData(const String& path, int* length, int* channels, int* bytesPerSample,
+unsigned char* RtGlfwGame::LoadAudioData(const String& path, int* length, int* channels, int* bytes_per_sample,
                                          int* rate) {
     if (!audio_decoder) return nullptr;
     std::FILE* file = OpenFile(path, "rb");
     if (!file) return nullptr;
-    unsigned char* samples = audio_decoder(file, path, length, channels, bytesPerSample, rate);
+    unsigned char* samples = audio_decoder(file, path, length, channels, bytes_per_sample, rate);
     std::fclose(file);
     // The decoded block's bytes, not its frame count.
-    if (samples) gc_add_external_bytes(*length * *channels * *bytesPerSample);
+    if (samples) gc_add_external_bytes(*length * *channels * *bytes_per_sample);
     return samples;
 }
 

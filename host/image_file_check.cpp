@@ -57,13 +57,13 @@ bool ScanTablesDefined(const std::vector<unsigned char>& b, size_t at, const Huf
     auto byte = [&](size_t i) -> unsigned { return i < b.size() ? b[i] : 0; };
     unsigned components = byte(at);
     size_t spectral = at + 1 + 2 * components;
-    bool dcPass = byte(spectral) == 0, refining = (byte(spectral + 2) >> 4) != 0;
-    bool usesDc = !tables.progressive || (dcPass && !refining);
-    bool usesAc = !tables.progressive || !dcPass;
+    bool dc_pass = byte(spectral) == 0, refining = (byte(spectral + 2) >> 4) != 0;
+    bool uses_dc = !tables.progressive || (dc_pass && !refining);
+    bool uses_ac = !tables.progressive || !dc_pass;
     for (unsigned i = 0; i < components; ++i) {
         unsigned pick = byte(at + 2 + 2 * i), dc = pick >> 4, ac = pick & 15;
-        if (usesDc && dc <= 3 && !tables.defined[0][dc]) return false;
-        if (usesAc && ac <= 3 && !tables.defined[1][ac]) return false;
+        if (uses_dc && dc <= 3 && !tables.defined[0][dc]) return false;
+        if (uses_ac && ac <= 3 && !tables.defined[1][ac]) return false;
     }
     return true;
 }

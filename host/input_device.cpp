@@ -95,12 +95,12 @@ void c_InputDevice::SetPointer(float x, float y, float z) {
 
 void c_InputDevice::MouseEvent(int ev, int data, float x, float y, float z) {
     int key = data + 1;
-    bool validButton = key >= 0 && key < kKeyCount;
+    bool valid_button = key >= 0 && key < kKeyCount;
     if (ev == kEventMouseDown) {
-        if (validButton) PressKey(key);
+        if (valid_button) PressKey(key);
         SetPointer(x, y, z);
     } else if (ev == kEventMouseUp) {
-        if (validButton) ReleaseKey(key);
+        if (valid_button) ReleaseKey(key);
     } else if (ev == kEventMouseMove) {
         SetPointer(x, y, z);
     }

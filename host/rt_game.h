@@ -100,7 +100,7 @@ public:
     virtual void SetWindowIcon(const String& path);
     virtual void SetWindowPosition(int x, int y);
     virtual void SetWindowSize(int width, int height);
-    virtual void SetWindowSizeLimits(int minWidth, int minHeight, int maxWidth, int maxHeight);
+    virtual void SetWindowSizeLimits(int min_width, int min_height, int max_width, int max_height);
     virtual void SetWindowTitle(const String& title);
     virtual Array<RtDisplayMode*> GetDisplayModes();
     virtual RtDisplayMode* GetDesktopMode();
@@ -112,7 +112,7 @@ public:
     // The loaders return plain heap memory: release it with std::free.
     virtual unsigned char* LoadBytes(const String& path, int* length);
     virtual unsigned char* LoadImageData(const String& path, int* width, int* height, int* components);
-    virtual unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* bytesPerSample,
+    virtual unsigned char* LoadAudioData(const String& path, int* length, int* channels, int* bytes_per_sample,
                                          int* rate);
     [[noreturn]] virtual void HandleUncaught(ThrowableObject* thrown);
     virtual void CollectGarbage();

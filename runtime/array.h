@@ -23,39 +23,39 @@ public:
     struct alignas(8) Rep : gc_object {
         int length;
 
-        Rep(int n) : length(n) { init_elements(0, n); }
-        constexpr explicit Rep(static_tag tag) : gc_object(tag), length(0) {}
+        Rep(int n) : length(n) { InitElements(0, n); }
+        constexpr explicit Rep(StaticTag tag) : gc_object(tag), length(0) {}
         ~Rep() override {
             if constexpr (std::is_same_v<T, String>)
-                for (int i = 0; i < length; ++i) elements()[i].~String();
+                for (int i = 0; i < length; ++i) Elements()[i].~String();
         }
         void mark() override {
             if constexpr (std::is_pointer_v<T>)
-                for (int i = 0; i < length; ++i) gc_mark_now(elements()[i]);
+                for (int i = 0; i < length; ++i) gc_mark_now(Elements()[i]);
         }
         // Elements start right after the header; the header is a multiple of
         // 8 bytes, so every element type is aligned.
-        T* elements() { return reinterpret_cast<T*>(this + 1); }
-        void init_elements(int from, int to) {
-            for (int i = from; i < to; ++i) new (elements() + i) T();
+        T* Elements() { return reinterpret_cast<T*>(this + 1); }
+        void InitElements(int from, int to) {
+            for (int i = from; i < to; ++i) new (Elements() + i) T();
         }
     };
     static_assert(sizeof(Rep) % 8 == 0, "array header must keep elements aligned");
 
-    Array() : rep_(empty_body()) {}
-    explicit Array(int n) : rep_(n <= 0 ? empty_body() : allocate(n)) {}
-    explicit Array(Rep* rep) : rep_(rep) {}
+    Array() : rep(EmptyBody()) {}
+    explicit Array(int n) : rep(n <= 0 ? EmptyBody() : Allocate(n)) {}
+    explicit Array(Rep* rep) : rep(rep) {}
 
-    int Length() const { return rep_->length; }
-    T operator[](int i) const { return rep_->elements()[i]; }
-    T* Data() const { return rep_->elements(); }
-    Rep* Body() const { return rep_; }
-    bool IsEmptyBody() const { return rep_ == empty_body(); }
+    int Length() const { return rep->length; }
+    T operator[](int i) const { return rep->Elements()[i]; }
+    T* Data() const { return rep->Elements(); }
+    Rep* Body() const { return rep; }
+    bool IsEmptyBody() const { return rep == EmptyBody(); }
 
     // Stores an element; references pass the write barrier first.
     void Set(int i, const T& value) const {
         if constexpr (std::is_pointer_v<T>) gc_shade(value);
-        rep_->elements()[i] = value;
+        rep->Elements()[i] = value;
     }
 
     // A new array of n elements holding the first min(Length(), n) of these.
@@ -79,26 +79,26 @@ public:
     }
     Array Slice(int from) const { return Slice(from, Length()); }
 
-    static Rep* empty_body() {
-        static Rep* body = make_empty_body();
+    static Rep* EmptyBody() {
+        static Rep* body = MakeEmptyBody();
         return body;
     }
 
 private:
     // Built in place and never destroyed: arrays held by other statics may
     // still point at it while the program's statics are torn down.
-    static Rep* make_empty_body() {
+    static Rep* MakeEmptyBody() {
         alignas(Rep) static unsigned char storage[sizeof(Rep)];
-        Rep* body = new (storage) Rep(gc_object::static_tag{});
+        Rep* body = new (storage) Rep(gc_object::StaticTag{});
         gc_register_static(body);
         return body;
     }
-    static Rep* allocate(int n) {
+    static Rep* Allocate(int n) {
         long long bytes = static_cast<long long>(sizeof(Rep)) + static_cast<long long>(n) * sizeof(T);
         if (bytes > 0x7ffffff0LL) std::abort();  // beyond what the size field can hold
         void* memory = gc_allocate(static_cast<int>(bytes));
         return new (memory) Rep(n);
     }
 
-    Rep* rep_;
+    Rep* rep;
 };

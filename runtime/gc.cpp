@@ -31,7 +31,7 @@ constexpr bool kHeapCheckByDefault = false;
 
 // A list head; only succ and pred are used.
 struct Sentinel : gc_object {
-    constexpr Sentinel() : gc_object(static_tag{}, this) {}
+    constexpr Sentinel() : gc_object(StaticTag{}, this) {}
 };
 
 struct SmallCell {
@@ -63,19 +63,19 @@ struct Collector {
 // initialisation guard on the allocation path.
 Collector g_collector;
 
-Collector& collector() { return g_collector; }
+Collector& TheCollector() { return g_collector; }
 
-void make_empty(gc_object* head) {
+void MakeEmpty(gc_object* head) {
     head->succ = head;
     head->pred = head;
 }
 
-void unlink(gc_object* obj) {
+void Unlink(gc_object* obj) {
     obj->pred->succ = obj->succ;
     obj->succ->pred = obj->pred;
 }
 
-void append(gc_object* head, gc_object* obj) {
+void Append(gc_object* head, gc_object* obj) {
     gc_object* last = head->pred;
     obj->pred = last;
     obj->succ = head;
@@ -84,7 +84,7 @@ void append(gc_object* head, gc_object* obj) {
 }
 
 // Moves every object of `from` to the tail of `to` in constant time.
-void splice_all(gc_object* from, gc_object* to) {
+void SpliceAll(gc_object* from, gc_object* to) {
     if (from->succ == from) return;
     gc_object* first = from->succ;
     gc_object* last = from->pred;
@@ -92,20 +92,20 @@ void splice_all(gc_object* from, gc_object* to) {
     to->pred->succ = first;
     last->succ = to;
     to->pred = last;
-    make_empty(from);
+    MakeEmpty(from);
 }
 
-void reclaim_garbage(Collector& c, int size) {
+void ReclaimGarbage(Collector& c, int size) {
     int target = c.garbage_bytes - size;
     if (target < 0) target = 0;
     while (c.garbage_bytes > target && c.garbage.succ != &c.garbage) {
         gc_object* obj = c.garbage.succ;
-        unlink(obj);
+        Unlink(obj);
         gc_destroy(obj);
     }
 }
 
-void* take_memory(Collector& c, unsigned size) {
+void* TakeMemory(Collector& c, unsigned size) {
     if (size < kSmallLimit) {
         SmallCell*& head = c.small_cells[size / 8];
         if (head) {
@@ -127,10 +127,10 @@ void* take_memory(Collector& c, unsigned size) {
 // ---- objects --------------------------------------------------------------
 
 gc_object::gc_object() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     flags = static_cast<unsigned>(gc_current_mark_bit) | c.pending_size;
     c.pending_size = 0;
-    append(&c.unmarked, this);
+    Append(&c.unmarked, this);
 }
 
 bool Object::Equals(Object* other) { return other == this; }
@@ -145,23 +145,23 @@ String Object::debug() { return String("+Object\n"); }
 // ---- allocation -----------------------------------------------------------
 
 void gc_init() {
-    Collector& c = collector();
-    make_empty(&c.queue);
-    make_empty(&c.marked);
-    make_empty(&c.unmarked);
-    make_empty(&c.garbage);
+    Collector& c = TheCollector();
+    MakeEmpty(&c.queue);
+    MakeEmpty(&c.marked);
+    MakeEmpty(&c.unmarked);
+    MakeEmpty(&c.garbage);
 }
 
 void* gc_allocate(int request) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     // Marking may run at any time; only ending a cycle needs a safe point.
     if (kGcStress) gc_drain(INT_MAX);
     unsigned size = (static_cast<unsigned>(request) + 7u) & ~7u;
     int fresh = c.fresh_bytes + static_cast<int>(size);
     c.fresh_bytes = fresh;
-    reclaim_garbage(c, static_cast<int>(size));
+    ReclaimGarbage(c, static_cast<int>(size));
     c.fresh_bytes = fresh;  // frees made by destructors above do not count
-    void* memory = take_memory(c, size);
+    void* memory = TakeMemory(c, size);
     c.tracked_bytes += static_cast<int>(size);
     if (c.tracked_bytes > c.peak_tracked_bytes) c.peak_tracked_bytes = c.tracked_bytes;
     c.pending_size = size;
@@ -169,7 +169,7 @@ void* gc_allocate(int request) {
 }
 
 void gc_release_memory(void* memory, unsigned size) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     c.garbage_bytes -= static_cast<int>(size);
     if (size >= kSmallLimit) {
         std::free(memory);
@@ -219,29 +219,29 @@ void CheckMarkedClosure(Collector& c) {
 }  // namespace
 
 void gc_shade_slow(gc_object* obj) {
-    if (collector().checking) ReportUnmarkedReference(collector().checking, obj);
+    if (TheCollector().checking) ReportUnmarkedReference(TheCollector().checking, obj);
     obj->flags ^= 1u;
-    unlink(obj);
-    append(&collector().queue, obj);
+    Unlink(obj);
+    Append(&TheCollector().queue, obj);
 }
 
 void gc_mark_now_slow(gc_object* obj) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     if (c.checking) ReportUnmarkedReference(c.checking, obj);
     obj->flags ^= 1u;
     c.marked_bytes += static_cast<int>(obj->size());
-    unlink(obj);
-    append(&c.marked, obj);
+    Unlink(obj);
+    Append(&c.marked, obj);
     obj->mark();
 }
 
 void gc_drain(int target) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     if (c.marked_bytes >= target) return;
     while (c.queue.succ != &c.queue) {
         gc_object* obj = c.queue.succ;
-        unlink(obj);
-        append(&c.marked, obj);
+        Unlink(obj);
+        Append(&c.marked, obj);
         c.marked_bytes += static_cast<int>(obj->size());
         obj->mark();
         if (c.marked_bytes >= target) return;
@@ -251,20 +251,20 @@ void gc_drain(int target) {
 // ---- cycles ---------------------------------------------------------------
 
 void gc_finish_cycle() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     if (c.heap_check && c.queue.succ == &c.queue) CheckMarkedClosure(c);
     if (c.tracked_bytes != c.marked_bytes) {
         c.garbage_bytes += c.tracked_bytes - c.marked_bytes;
-        splice_all(&c.unmarked, &c.garbage);
+        SpliceAll(&c.unmarked, &c.garbage);
     }
-    splice_all(&c.marked, &c.unmarked);
+    SpliceAll(&c.marked, &c.unmarked);
     c.tracked_bytes = c.marked_bytes;
     c.marked_bytes = 0;
     gc_current_mark_bit ^= 1;
 }
 
 void gc_mark_globals() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     for (int i = 0; i < c.root_count; ++i) gc_shade(c.roots[i]());
 }
 
@@ -275,7 +275,7 @@ void gc_collect_full() {
 }
 
 void gc_collect_step() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     int external = c.external_bytes.load();
     // 32-bit signed sum, wrapping like the counters themselves.
     int total = static_cast<int>(static_cast<unsigned>(c.fresh_bytes) + static_cast<unsigned>(external));
@@ -290,36 +290,36 @@ void gc_collect_step() {
     gc_drain(static_cast<int>(fresh + (older * fresh) / kGcTriggerBytes));
 }
 
-void gc_add_external_bytes(int n) { collector().external_bytes.fetch_add(n); }
+void gc_add_external_bytes(int n) { TheCollector().external_bytes.fetch_add(n); }
 
 gc_counters gc_read_counters() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     return {c.fresh_bytes, c.tracked_bytes, c.peak_tracked_bytes, c.marked_bytes,
             c.garbage_bytes, c.external_bytes.load(), gc_current_mark_bit};
 }
 
 // Strings count their bodies in fresh_bytes; see string.cpp.
-void gc_count_fresh(int delta) { collector().fresh_bytes += delta; }
+void gc_count_fresh(int delta) { TheCollector().fresh_bytes += delta; }
 
 // ---- roots and statics ----------------------------------------------------
 
 bool gc_add_root(gc_root_reader reader) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     if (c.root_count == kMaxRoots) return false;
     c.roots[c.root_count++] = reader;
     return true;
 }
 
-void gc_clear_roots() { collector().root_count = 0; }
+void gc_clear_roots() { TheCollector().root_count = 0; }
 
 bool gc_set_heap_check(bool on) {
-    bool was = collector().heap_check;
-    collector().heap_check = on;
+    bool was = TheCollector().heap_check;
+    TheCollector().heap_check = on;
     return was;
 }
 
 void gc_register_static(gc_object* obj) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     if (c.static_count < kMaxStatics) c.statics[c.static_count++] = obj;
 }
 
@@ -327,14 +327,14 @@ void gc_register_static(gc_object* obj) {
 
 namespace {
 
-bool list_contains(const gc_object* head, const void* address) {
+bool ListContains(const gc_object* head, const void* address) {
     for (const gc_object* o = head->succ; o != head; o = o->succ)
         if (o == address) return true;
     return false;
 }
 
 // Checks one list's links and colours; adds its byte total to `bytes`.
-const char* check_list(const gc_object* head, bool want_marked, bool colour_matters, long long& bytes) {
+const char* CheckList(const gc_object* head, bool want_marked, bool colour_matters, long long& bytes) {
     const gc_object* prev = head;
     for (const gc_object* o = head->succ; o != head; o = o->succ) {
         if (o->pred != prev) return "broken pred link";
@@ -351,20 +351,20 @@ const char* check_list(const gc_object* head, bool want_marked, bool colour_matt
 
 bool gc_is_known_object(const void* address) {
     if (!address) return false;
-    Collector& c = collector();
+    Collector& c = TheCollector();
     for (int i = 0; i < c.static_count; ++i)
         if (c.statics[i] == address) return true;
-    return list_contains(&c.queue, address) || list_contains(&c.marked, address) ||
-           list_contains(&c.unmarked, address);
+    return ListContains(&c.queue, address) || ListContains(&c.marked, address) ||
+           ListContains(&c.unmarked, address);
 }
 
 const char* gc_check_heap() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     long long live = 0, garbage = 0;
-    const char* problem = check_list(&c.queue, true, true, live);
-    if (!*problem) problem = check_list(&c.marked, true, true, live);
-    if (!*problem) problem = check_list(&c.unmarked, false, true, live);
-    if (!*problem) problem = check_list(&c.garbage, false, false, garbage);
+    const char* problem = CheckList(&c.queue, true, true, live);
+    if (!*problem) problem = CheckList(&c.marked, true, true, live);
+    if (!*problem) problem = CheckList(&c.unmarked, false, true, live);
+    if (!*problem) problem = CheckList(&c.garbage, false, false, garbage);
     if (*problem) return problem;
     if (live != c.tracked_bytes) return "tracked_bytes differs from the live lists";
     if (garbage != c.garbage_bytes) return "garbage_bytes differs from the garbage list";
@@ -372,16 +372,16 @@ const char* gc_check_heap() {
 }
 
 void gc_reclaim_all() {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     while (c.garbage.succ != &c.garbage) {
         gc_object* obj = c.garbage.succ;
-        unlink(obj);
+        Unlink(obj);
         gc_destroy(obj);
     }
 }
 
 void gc_list_lengths(int out[4]) {
-    Collector& c = collector();
+    Collector& c = TheCollector();
     const gc_object* heads[4] = {&c.queue, &c.marked, &c.unmarked, &c.garbage};
     for (int i = 0; i < 4; ++i) {
         out[i] = 0;

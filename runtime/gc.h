@@ -39,15 +39,15 @@ struct gc_object {
     unsigned size() const { return flags & ~7u; }
 
     // For bodies in static storage: never in a list, never marked or freed.
-    struct static_tag {};
+    struct StaticTag {};
 
 protected:
     // Joins the unmarked list with the size that gc_allocate just reserved.
     gc_object();
-    constexpr explicit gc_object(static_tag)
+    constexpr explicit gc_object(StaticTag)
         : succ(nullptr), pred(nullptr), flags(kStaticBit | kMarkBit) {}
     // A list head in static storage, linked to itself (an empty list).
-    constexpr gc_object(static_tag, gc_object* self)
+    constexpr gc_object(StaticTag, gc_object* self)
         : succ(self), pred(self), flags(kStaticBit | kMarkBit) {}
 };
 

@@ -48,7 +48,7 @@ struct c_MapOf : Object {
     Node* FindNode(int key) {
         Node* node = root;
         while (node) {
-            int c = compare_keys(key, node->key);
+            int c = CompareKeys(key, node->key);
             if (c > 0) node = node->right;
             else if (c < 0) node = node->left;
             else return node;
@@ -61,16 +61,16 @@ struct c_MapOf : Object {
     }
     bool Contains(int key) { return FindNode(key) != nullptr; }
     // Inserts when absent; a present key keeps its first value.
-    bool Add(int key, V* value) { return insert(key, value, false); }
+    bool Add(int key, V* value) { return Insert(key, value, false); }
     // Inserts when absent, else replaces the value; true only on insertion.
-    bool Set(int key, V* value) { return insert(key, value, true); }
+    bool Set(int key, V* value) { return Insert(key, value, true); }
 
     void RotateLeft(Node* x) {
         Node* y = x->right;
         gc_assign(x->right, y->left);
         if (y->left) gc_assign(y->left->parent, x);
         gc_assign(y->parent, x->parent);
-        replace_child(x, y);
+        ReplaceChild(x, y);
         gc_assign(y->left, x);
         gc_assign(x->parent, y);
     }
@@ -79,7 +79,7 @@ struct c_MapOf : Object {
         gc_assign(x->left, y->right);
         if (y->right) gc_assign(y->right->parent, x);
         gc_assign(y->parent, x->parent);
-        replace_child(x, y);
+        ReplaceChild(x, y);
         gc_assign(y->right, x);
         gc_assign(x->parent, y);
     }
@@ -87,28 +87,28 @@ struct c_MapOf : Object {
         while (node->parent && node->parent->color == Node::kRed) {
             Node* g = node->parent->parent;
             if (!g) break;
-            if (node->parent == g->left) node = fix_left(node, g);
-            else node = fix_right(node, g);
+            if (node->parent == g->left) node = FixLeft(node, g);
+            else node = FixRight(node, g);
         }
         root->color = Node::kBlack;
     }
 
 protected:
     // Subclasses whose Compare is plain subtraction skip the virtual call.
-    bool int_keys_ = false;
+    bool int_keys = false;
 
 private:
-    int compare_keys(int a, int b) {
-        return int_keys_ ? static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b)) : Compare(a, b);
+    int CompareKeys(int a, int b) {
+        return int_keys ? static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b)) : Compare(a, b);
     }
 
-    bool insert(int key, V* value, bool replace) {
+    bool Insert(int key, V* value, bool replace) {
         Node* node = root;
         Node* parent = nullptr;
         int c = 0;
         while (node) {
             parent = node;
-            c = compare_keys(key, node->key);
+            c = CompareKeys(key, node->key);
             if (c > 0) node = node->right;
             else if (c < 0) node = node->left;
             else {
@@ -124,14 +124,14 @@ private:
         return true;
     }
 
-    void replace_child(Node* old_child, Node* new_child) {
+    void ReplaceChild(Node* old_child, Node* new_child) {
         Node* p = old_child->parent;
         if (!p) gc_assign(root, new_child);
         else if (p->left == old_child) gc_assign(p->left, new_child);
         else gc_assign(p->right, new_child);
     }
 
-    Node* fix_left(Node* node, Node* g) {
+    Node* FixLeft(Node* node, Node* g) {
         Node* uncle = g->right;
         if (uncle && uncle->color == Node::kRed) {
             node->parent->color = Node::kBlack;
@@ -149,7 +149,7 @@ private:
         return node;
     }
 
-    Node* fix_right(Node* node, Node* g) {
+    Node* FixRight(Node* node, Node* g) {
         Node* uncle = g->left;
         if (uncle && uncle->color == Node::kRed) {
             node->parent->color = Node::kBlack;
@@ -171,7 +171,7 @@ private:
 // Map whose keys compare by 32-bit subtraction.
 template <class V>
 struct c_IntMapOf : c_MapOf<V> {
-    c_IntMapOf() { this->int_keys_ = true; }
+    c_IntMapOf() { this->int_keys = true; }
     int Compare(int a, int b) override {
         return static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b));
     }

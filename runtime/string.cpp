@@ -14,9 +14,9 @@ namespace {
 
 String::Rep empty_body = {1, 0};
 
-int body_bytes(int length) { return 8 + 2 * length; }
+int BodyBytes(int length) { return 8 + 2 * length; }
 
-bool units_equal(const uint16_t* a, const uint16_t* b, int n) {
+bool UnitsEqual(const uint16_t* a, const uint16_t* b, int n) {
     return n == 0 || std::memcmp(a, b, static_cast<size_t>(n) * 2) == 0;
 }
 
@@ -24,63 +24,63 @@ bool units_equal(const uint16_t* a, const uint16_t* b, int n) {
 
 // ---- bodies ---------------------------------------------------------------
 
-String::Rep* String::empty_rep() { return &empty_body; }
+String::Rep* String::EmptyRep() { return &empty_body; }
 
-String::Rep* String::allocate(int length) {
-    Rep* rep = static_cast<Rep*>(std::malloc(static_cast<size_t>(body_bytes(length))));
+String::Rep* String::Allocate(int length) {
+    Rep* rep = static_cast<Rep*>(std::malloc(static_cast<size_t>(BodyBytes(length))));
     if (!rep) std::abort();
     rep->refs = 1;
     rep->length = length;
-    gc_count_fresh(body_bytes(length));
+    gc_count_fresh(BodyBytes(length));
     return rep;
 }
 
-void String::release(Rep* rep) {
+void String::Release(Rep* rep) {
     if (--rep->refs == 0 && rep != &empty_body) {
-        gc_count_fresh(-body_bytes(rep->length));
+        gc_count_fresh(-BodyBytes(rep->length));
         std::free(rep);
     }
 }
 
 String& String::operator=(const String& other) {
-    retain(other.rep_);
-    release(rep_);
-    rep_ = other.rep_;
+    Retain(other.rep);
+    Release(rep);
+    rep = other.rep;
     return *this;
 }
 
 String& String::operator=(String&& other) noexcept {
     if (this != &other) {
-        release(rep_);
-        rep_ = other.rep_;
-        other.rep_ = empty_rep();
+        Release(rep);
+        rep = other.rep;
+        other.rep = EmptyRep();
     }
     return *this;
 }
 
 // ---- construction ---------------------------------------------------------
 
-String::String(const char* text) : rep_(empty_rep()) {
+String::String(const char* text) : rep(EmptyRep()) {
     int n = static_cast<int>(std::strlen(text));
     if (n == 0) return;
-    rep_ = allocate(n);
+    rep = Allocate(n);
     for (int i = 0; i < n; ++i)
-        rep_->units()[i] = static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[i])));
+        rep->Units()[i] = static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[i])));
 }
 
-String::String(const uint16_t* units) : rep_(empty_rep()) {
+String::String(const uint16_t* units) : rep(EmptyRep()) {
     int n = 0;
     while (units[n]) ++n;
     *this = FromUtf16(units, n);
 }
 
-String::String(int value) : rep_(empty_rep()) {
+String::String(int value) : rep(EmptyRep()) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%i", value);
     *this = String(buffer);
 }
 
-String::String(float value) : rep_(empty_rep()) {
+String::String(float value) : rep(EmptyRep()) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer - 2, "%.17lg", static_cast<double>(value));
     if (!std::strpbrk(buffer, ".e")) std::strcat(buffer, ".0");
@@ -89,15 +89,15 @@ String::String(float value) : rep_(empty_rep()) {
 
 String String::FromUtf16(const uint16_t* units, int count) {
     if (count <= 0) return String();
-    Rep* rep = allocate(count);
-    std::memcpy(rep->units(), units, static_cast<size_t>(count) * 2);
+    Rep* rep = Allocate(count);
+    std::memcpy(rep->Units(), units, static_cast<size_t>(count) * 2);
     return String(rep);
 }
 
 String String::FromLatin1(const unsigned char* bytes, int count) {
     if (count <= 0) return String();
-    Rep* rep = allocate(count);
-    for (int i = 0; i < count; ++i) rep->units()[i] = bytes[i];
+    Rep* rep = Allocate(count);
+    for (int i = 0; i < count; ++i) rep->Units()[i] = bytes[i];
     return String(rep);
 }
 
@@ -108,16 +108,16 @@ String operator+(const char* a, const String& b) { return String(a) + b; }
 // ---- queries --------------------------------------------------------------
 
 bool String::operator==(const String& other) const {
-    return rep_ == other.rep_ ||
-           (Length() == other.Length() && units_equal(Data(), other.Data(), Length()));
+    return rep == other.rep ||
+           (Length() == other.Length() && UnitsEqual(Data(), other.Data(), Length()));
 }
 
 String String::operator+(const String& other) const {
     if (Length() == 0) return other;
     if (other.Length() == 0) return *this;
-    Rep* rep = allocate(Length() + other.Length());
-    std::memcpy(rep->units(), Data(), static_cast<size_t>(Length()) * 2);
-    std::memcpy(rep->units() + Length(), other.Data(), static_cast<size_t>(other.Length()) * 2);
+    Rep* rep = Allocate(Length() + other.Length());
+    std::memcpy(rep->Units(), Data(), static_cast<size_t>(Length()) * 2);
+    std::memcpy(rep->Units() + Length(), other.Data(), static_cast<size_t>(other.Length()) * 2);
     return String(rep);
 }
 
@@ -129,23 +129,23 @@ int String::Find(const String& text, int start) const {
     const uint16_t* units = Data();
     uint16_t first = text.Data()[0];
     for (int i = start; i <= last; ++i)
-        if (units[i] == first && units_equal(units + i + 1, text.Data() + 1, text.Length() - 1)) return i;
+        if (units[i] == first && UnitsEqual(units + i + 1, text.Data() + 1, text.Length() - 1)) return i;
     return -1;
 }
 
 int String::FindLast(const String& text) const {
     for (int i = Length() - text.Length(); i >= 0; --i)
-        if (units_equal(Data() + i, text.Data(), text.Length())) return i;
+        if (UnitsEqual(Data() + i, text.Data(), text.Length())) return i;
     return -1;
 }
 
 bool String::StartsWith(const String& prefix) const {
-    return prefix.Length() <= Length() && units_equal(Data(), prefix.Data(), prefix.Length());
+    return prefix.Length() <= Length() && UnitsEqual(Data(), prefix.Data(), prefix.Length());
 }
 
 bool String::EndsWith(const String& suffix) const {
     return suffix.Length() <= Length() &&
-           units_equal(Data() + Length() - suffix.Length(), suffix.Data(), suffix.Length());
+           UnitsEqual(Data() + Length() - suffix.Length(), suffix.Data(), suffix.Length());
 }
 
 String String::Slice(int from, int to) const {
@@ -196,8 +196,8 @@ String String::Replace(const String& find, const String& with) const {
     long long length = Length() + static_cast<long long>(count) * (with.Length() - find.Length());
     if (length <= 0) return String();
     if (length > 0x3ffffff0LL) std::abort();
-    Rep* rep = allocate(static_cast<int>(length));
-    uint16_t* out = rep->units();
+    Rep* rep = Allocate(static_cast<int>(length));
+    uint16_t* out = rep->Units();
     int start = 0;
     for (int at = Find(find); at != -1; at = Find(find, start)) {
         std::memcpy(out, Data() + start, static_cast<size_t>(at - start) * 2);
@@ -214,9 +214,9 @@ String String::ToLower() const {
     int first = 0;
     while (first < Length() && static_cast<wint_t>(std::towlower(Data()[first])) == Data()[first]) ++first;
     if (first == Length()) return *this;
-    Rep* rep = allocate(Length());
-    std::memcpy(rep->units(), Data(), static_cast<size_t>(first) * 2);
-    for (int i = first; i < Length(); ++i) rep->units()[i] = static_cast<uint16_t>(std::towlower(Data()[i]));
+    Rep* rep = Allocate(Length());
+    std::memcpy(rep->Units(), Data(), static_cast<size_t>(first) * 2);
+    for (int i = first; i < Length(); ++i) rep->Units()[i] = static_cast<uint16_t>(std::towlower(Data()[i]));
     return String(rep);
 }
 
@@ -253,7 +253,7 @@ void String::ToLatin1(std::vector<char>& out) const {
 
 namespace {
 
-String decode_utf16(const unsigned char* bytes, int count, bool big_endian) {
+String DecodeUtf16(const unsigned char* bytes, int count, bool big_endian) {
     int n = (count - 2) / 2;
     std::vector<uint16_t> units(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
@@ -263,20 +263,20 @@ String decode_utf16(const unsigned char* bytes, int count, bool big_endian) {
     return String::FromUtf16(units.data(), n);
 }
 
-bool is_continuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // Decodes UTF-8 into `units`; false at the first malformed or cut-off
 // sequence, or at a four-byte lead byte (those do not fit one unit).
-bool decode_utf8(const unsigned char* p, const unsigned char* end, std::vector<uint16_t>& units) {
+bool DecodeUtf8(const unsigned char* p, const unsigned char* end, std::vector<uint16_t>& units) {
     while (p < end) {
         unsigned b0 = *p;
         if (b0 < 0x80) {
             units.push_back(static_cast<uint16_t>(b0));
             p += 1;
-        } else if ((b0 & 0xE0) == 0xC0 && end - p >= 2 && is_continuation(p[1])) {
+        } else if ((b0 & 0xE0) == 0xC0 && end - p >= 2 && IsContinuation(p[1])) {
             units.push_back(static_cast<uint16_t>((b0 & 0x1F) << 6 | (p[1] & 0x3F)));
             p += 2;
-        } else if ((b0 & 0xF0) == 0xE0 && end - p >= 3 && is_continuation(p[1]) && is_continuation(p[2])) {
+        } else if ((b0 & 0xF0) == 0xE0 && end - p >= 3 && IsContinuation(p[1]) && IsContinuation(p[2])) {
             units.push_back(static_cast<uint16_t>((b0 & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F)));
             p += 3;
         } else {
@@ -289,12 +289,12 @@ bool decode_utf8(const unsigned char* p, const unsigned char* end, std::vector<u
 }  // namespace
 
 String String::FromBytes(const unsigned char* bytes, int count) {
-    if (count >= 2 && bytes[0] == 0xfe && bytes[1] == 0xff) return decode_utf16(bytes, count, true);
-    if (count >= 2 && bytes[0] == 0xff && bytes[1] == 0xfe) return decode_utf16(bytes, count, false);
+    if (count >= 2 && bytes[0] == 0xfe && bytes[1] == 0xff) return DecodeUtf16(bytes, count, true);
+    if (count >= 2 && bytes[0] == 0xff && bytes[1] == 0xfe) return DecodeUtf16(bytes, count, false);
     int skip = (count > 2 && bytes[0] == 239 && bytes[1] == 187 && bytes[2] == 191) ? 3 : 0;
     std::vector<uint16_t> units;
     units.reserve(static_cast<size_t>(count));
-    if (!decode_utf8(bytes + skip, bytes + count, units))
+    if (!DecodeUtf8(bytes + skip, bytes + count, units))
         return FromLatin1(bytes, count);  // the whole input, mark included
     return FromUtf16(units.data(), static_cast<int>(units.size()));
 }

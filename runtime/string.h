@@ -23,13 +23,13 @@ public:
     struct Rep {
         int refs;
         int length;
-        uint16_t* units() { return reinterpret_cast<uint16_t*>(this + 1); }
+        uint16_t* Units() { return reinterpret_cast<uint16_t*>(this + 1); }
     };
 
-    String() : rep_(empty_rep()) {}
-    String(const String& other) : rep_(other.rep_) { retain(rep_); }
-    String(String&& other) noexcept : rep_(other.rep_) { other.rep_ = empty_rep(); }
-    ~String() { release(rep_); }
+    String() : rep(EmptyRep()) {}
+    String(const String& other) : rep(other.rep) { Retain(rep); }
+    String(String&& other) noexcept : rep(other.rep) { other.rep = EmptyRep(); }
+    ~String() { Release(rep); }
     String& operator=(const String& other);
     String& operator=(String&& other) noexcept;
 
@@ -45,10 +45,10 @@ public:
     static String FromLatin1(const unsigned char* bytes, int count);
     String Copy() const;  // a new body with the same units
 
-    int Length() const { return rep_->length; }
-    int operator[](int i) const { return rep_->units()[i]; }
-    const uint16_t* Data() const { return rep_->units(); }
-    bool SameBody(const String& other) const { return rep_ == other.rep_; }
+    int Length() const { return rep->length; }
+    int operator[](int i) const { return rep->Units()[i]; }
+    const uint16_t* Data() const { return rep->Units(); }
+    bool SameBody(const String& other) const { return rep == other.rep; }
 
     bool operator==(const String& other) const;
     bool operator!=(const String& other) const { return !(*this == other); }
@@ -79,15 +79,15 @@ public:
     // Reads an open file to its end and decodes it with FromBytes.
     static String LoadText(std::FILE* file);
 
-    static Rep* empty_rep();
+    static Rep* EmptyRep();
 
 private:
-    explicit String(Rep* rep) : rep_(rep) {}
-    static Rep* allocate(int length);
-    static void retain(Rep* rep) { ++rep->refs; }
-    static void release(Rep* rep);
+    explicit String(Rep* rep) : rep(rep) {}
+    static Rep* Allocate(int length);
+    static void Retain(Rep* rep) { ++rep->refs; }
+    static void Release(Rep* rep);
 
-    Rep* rep_;
+    Rep* rep;
 };
 
 String operator+(const char* a, const String& b);

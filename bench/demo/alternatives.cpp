@@ -45,7 +45,7 @@ uint8_t Byte(uint32_t colour, int i) { return static_cast<uint8_t>(colour >> (8 
 struct SdlSink {
     SDL_Renderer* renderer;
     SDL_Texture* font;
-    uint32_t fontColour = 0xffffffffu;
+    uint32_t font_colour = 0xffffffffu;
 
     void Clear() {
         SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
@@ -57,9 +57,9 @@ struct SdlSink {
         SDL_RenderFillRectF(renderer, &r);
     }
     void Glyph(float x, float y, int sx, int sy, int w, int h, uint32_t c) {
-        if (c != fontColour) {
+        if (c != font_colour) {
             SDL_SetTextureColorMod(font, Byte(c, 0), Byte(c, 1), Byte(c, 2));
-            fontColour = c;
+            font_colour = c;
         }
         SDL_Rect src = {sx, sy, w, h};
         SDL_FRect dst = {x, y, static_cast<float>(w), static_cast<float>(h)};
@@ -74,9 +74,9 @@ public:
         SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
         SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
         if (SDL_Init(SDL_INIT_VIDEO) != 0) Fail("SDL_Init");
-        window_ = SDL_CreateWindow("bench", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, 0);
-        if (!window_) Fail("SDL_CreateWindow");
-        SDL_Renderer* r = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
+        window = SDL_CreateWindow("bench", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 640, 480, 0);
+        if (!window) Fail("SDL_CreateWindow");
+        SDL_Renderer* r = SDL_CreateRenderer(window, -1, SDL_RENDERER_ACCELERATED);
         if (!r) Fail("SDL_CreateRenderer");
         SDL_GL_SetSwapInterval(0);
         // Premultiplied blending, as the framework blends.
@@ -90,26 +90,26 @@ public:
         SDL_SetTextureScaleMode(t, SDL_ScaleModeNearest);
         SDL_UpdateTexture(t, nullptr, image.rgba.data(), image.width * 4);
         SDL_SetTextureBlendMode(t, premultiplied);
-        sink_ = {r, t};
+        sink = {r, t};
     }
     ~SdlBackend() {
-        SDL_DestroyRenderer(sink_.renderer);
-        SDL_DestroyWindow(window_);
+        SDL_DestroyRenderer(sink.renderer);
+        SDL_DestroyWindow(window);
         SDL_Quit();
     }
-    SdlSink& Sink() { return sink_; }
-    void Present() { SDL_RenderPresent(sink_.renderer); }
+    SdlSink& Sink() { return sink; }
+    void Present() { SDL_RenderPresent(sink.renderer); }
     void Poll() {
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
         }
     }
     void Read(std::vector<uint8_t>& pixels) {
-        SDL_RenderReadPixels(sink_.renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, pixels.data(), 640 * 4);
+        SDL_RenderReadPixels(sink.renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, pixels.data(), 640 * 4);
     }
     const char* Renderer() {
         SDL_RendererInfo info;
-        SDL_GetRendererInfo(sink_.renderer, &info);
+        SDL_GetRendererInfo(sink.renderer, &info);
         return info.name;
     }
 
@@ -118,8 +118,8 @@ private:
         std::fprintf(stderr, "bench: %s: %s\n", what, SDL_GetError());
         std::exit(2);
     }
-    SDL_Window* window_ = nullptr;
-    SdlSink sink_ = {nullptr, nullptr};
+    SDL_Window* window = nullptr;
+    SdlSink sink = {nullptr, nullptr};
 };
 
 // ---- immediate mode -----------------------------------------------------------
@@ -175,9 +175,9 @@ public:
             std::exit(2);
         }
         glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-        window_ = glfwCreateWindow(640, 480, "bench", nullptr, nullptr);
-        if (!window_) std::exit(2);
-        glfwMakeContextCurrent(window_);
+        window = glfwCreateWindow(640, 480, "bench", nullptr, nullptr);
+        if (!window) std::exit(2);
+        glfwMakeContextCurrent(window);
         glfwSwapInterval(0);
         glViewport(0, 0, 640, 480);
         glMatrixMode(GL_PROJECTION);
@@ -197,16 +197,16 @@ public:
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                      image.rgba.data());
-        sink_.uscale = static_cast<float>(1.0 / image.width);
-        sink_.vscale = static_cast<float>(1.0 / image.height);
+        sink.uscale = static_cast<float>(1.0 / image.width);
+        sink.vscale = static_cast<float>(1.0 / image.height);
         glDisable(GL_TEXTURE_2D);
     }
     ~ImmediateBackend() {
-        glfwDestroyWindow(window_);
+        glfwDestroyWindow(window);
         glfwTerminate();
     }
-    ImmediateSink& Sink() { return sink_; }
-    void Present() { glfwSwapBuffers(window_); }
+    ImmediateSink& Sink() { return sink; }
+    void Present() { glfwSwapBuffers(window); }
     void Poll() { glfwPollEvents(); }
     void Read(std::vector<uint8_t>& pixels) {
         std::vector<uint8_t> rows(pixels.size());
@@ -215,8 +215,8 @@ public:
     }
 
 private:
-    GLFWwindow* window_ = nullptr;
-    ImmediateSink sink_;
+    GLFWwindow* window = nullptr;
+    ImmediateSink sink;
 };
 
 // ---- the loop -----------------------------------------------------------------
@@ -237,8 +237,8 @@ void Frame(Backend& b, Show& show) {
 }
 
 template <class Backend>
-ours::LoopResult Loop(const std::string& fontPath, int warm, int frames) {
-    FontImage image = LoadFontImage(fontPath);
+ours::LoopResult Loop(const std::string& font_path, int warm, int frames) {
+    FontImage image = LoadFontImage(font_path);
     Backend b(image);
     Show show = {scene::ShowText(image.width, image.height), {}};
     for (int i = 0; i < warm; ++i) Frame(b, show);
@@ -249,8 +249,8 @@ ours::LoopResult Loop(const std::string& fontPath, int warm, int frames) {
 }
 
 template <class Backend>
-std::vector<uint8_t> Read(const std::string& fontPath, int frames) {
-    FontImage image = LoadFontImage(fontPath);
+std::vector<uint8_t> Read(const std::string& font_path, int frames) {
+    FontImage image = LoadFontImage(font_path);
     Backend b(image);
     Show show = {scene::ShowText(image.width, image.height), {}};
     std::vector<uint8_t> pixels(640 * 480 * 4);
@@ -266,13 +266,13 @@ std::vector<uint8_t> Read(const std::string& fontPath, int frames) {
 
 }  // namespace
 
-ours::LoopResult RunLoop(Kind kind, const std::string& fontPath, int warm, int frames) {
-    return kind == Kind::Sdl ? Loop<SdlBackend>(fontPath, warm, frames)
-                             : Loop<ImmediateBackend>(fontPath, warm, frames);
+ours::LoopResult RunLoop(Kind kind, const std::string& font_path, int warm, int frames) {
+    return kind == Kind::kSdl ? Loop<SdlBackend>(font_path, warm, frames)
+                             : Loop<ImmediateBackend>(font_path, warm, frames);
 }
 
-std::vector<uint8_t> RenderAndRead(Kind kind, const std::string& fontPath, int frames) {
-    return kind == Kind::Sdl ? Read<SdlBackend>(fontPath, frames) : Read<ImmediateBackend>(fontPath, frames);
+std::vector<uint8_t> RenderAndRead(Kind kind, const std::string& font_path, int frames) {
+    return kind == Kind::kSdl ? Read<SdlBackend>(font_path, frames) : Read<ImmediateBackend>(font_path, frames);
 }
 
 }  // namespace alternatives

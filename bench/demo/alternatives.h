@@ -12,14 +12,14 @@
 
 namespace alternatives {
 
-enum class Kind { Sdl, Immediate };
+enum class Kind { kSdl, kImmediate };
 
 // The loop as the program runs it with sleeping off: frames as fast as they
 // come, one update after each; `warm` frames, then `frames` measured.
-ours::LoopResult RunLoop(Kind kind, const std::string& fontPath, int warm, int frames);
+ours::LoopResult RunLoop(Kind kind, const std::string& font_path, int warm, int frames);
 
 // Renders `frames` frames, one update after each, and reads the last back as
 // RGBA rows top-down.
-std::vector<uint8_t> RenderAndRead(Kind kind, const std::string& fontPath, int frames);
+std::vector<uint8_t> RenderAndRead(Kind kind, const std::string& font_path, int frames);
 
 }  // namespace alternatives

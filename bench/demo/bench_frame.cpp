@@ -125,47 +125,47 @@ struct DistinctFloor {
         sink.Clear();
         s.colour = Pack(255, 255, 255);
         for (int y = 0; y <= 480; y += 8) {
-            s.plasmaPhase = s.plasmaPhase + 0.001f;
-            float half = DegSin(s.plasmaPhase);
-            s.plasmaScale = half + half;
-            float rowSine = DegSin(320.0f - s.plasmaScale * static_cast<float>(y));
+            s.plasma_phase = s.plasma_phase + 0.001f;
+            float half = DegSin(s.plasma_phase);
+            s.plasma_scale = half + half;
+            float row_sine = DegSin(320.0f - s.plasma_scale * static_cast<float>(y));
             for (int x = 0; x <= 640; x += 8) {
-                float v = 0.5f * DegCos(240.0f - s.plasmaScale * static_cast<float>(x)) + rowSine;
+                float v = 0.5f * DegCos(240.0f - s.plasma_scale * static_cast<float>(x)) + row_sine;
                 scene::PlasmaColour(v, &s.colour);
                 sink.Rect(static_cast<float>(x), static_cast<float>(y), 8, 8, s.colour);
             }
-            if (s.plasmaPhase > 360.0f) s.plasmaPhase = 0.0f;
+            if (s.plasma_phase > 360.0f) s.plasma_phase = 0.0f;
         }
         float shade[8];
         for (int c = 0; c < 8; ++c) shade[c] = DegSin(static_cast<float>(2 * (1 + 4 * c)));
-        const int offset = static_cast<int>(s.logoRowOffset);
+        const int offset = static_cast<int>(s.logo_row_offset);
         for (int k = 0; k <= 480; k += 4) {
-            s.logoPhase = s.logoPhase + 0.028f;
-            const float p = s.logoPhase, fk = static_cast<float>(k), q = static_cast<float>(k / 32);
-            float sinP = DegSin(p), cosK = DegCos(fk), bend = 32.0f * DegSin(fk - p);
-            float lean = q * sinP;
+            s.logo_phase = s.logo_phase + 0.028f;
+            const float p = s.logo_phase, fk = static_cast<float>(k), q = static_cast<float>(k / 32);
+            float sin_p = DegSin(p), cos_k = DegCos(fk), bend = 32.0f * DegSin(fk - p);
+            float lean = q * sin_p;
             for (int c = 0, j = 1; j <= 29; j += 4, ++c) {
-                float twoJ = static_cast<float>(2 * j);
-                sink.Rect((((cosK + 32.0f) + bend) + lean) + twoJ, fk, 8, 8,
-                          Pack(sinP / 1.5f, sinP / 1.5f, (128.0f * shade[c] + 64.0f) / 1.5f));
+                float two_j = static_cast<float>(2 * j);
+                sink.Rect((((cos_k + 32.0f) + bend) + lean) + two_j, fk, 8, 8,
+                          Pack(sin_p / 1.5f, sin_p / 1.5f, (128.0f * shade[c] + 64.0f) / 1.5f));
                 size_t index = static_cast<size_t>(j / 8 + 4 * (k / 8) + 4 * offset);
                 bool lit = index < t.logo.size() && t.logo[index] == '1';
-                uint32_t front = lit ? Pack(256.0f * shade[c], sinP, 128.0f * shade[c] + 128.0f)
-                                     : Pack(16.0f + sinP, 32.0f + sinP, 128.0f * shade[c] + 32.0f);
-                sink.Rect(twoJ + (lean + (cosK + bend)), static_cast<float>(k - 16), 8, 8, front);
+                uint32_t front = lit ? Pack(256.0f * shade[c], sin_p, 128.0f * shade[c] + 128.0f)
+                                     : Pack(16.0f + sin_p, 32.0f + sin_p, 128.0f * shade[c] + 32.0f);
+                sink.Rect(two_j + (lean + (cos_k + bend)), static_cast<float>(k - 16), 8, 8, front);
             }
-            if (s.logoPhase > 360.0f) s.logoPhase = 0.0f;
+            if (s.logo_phase > 360.0f) s.logo_phase = 0.0f;
         }
-        s.logoRowOffset = s.logoRowOffset + 1.0f;
-        if (s.logoRowOffset == 8.0f) s.logoRowOffset = 0.0f;
-        for (int i = 0; i < 9; ++i) scene::DrawText(sink, t, t.info[i], 18, t.infoY[i], Pack(128, 128, 128));
-        for (int i = 0; i < 9; ++i) scene::DrawText(sink, t, t.info[i], 16, t.infoY[i] - 2, Pack(255, 255, 255));
+        s.logo_row_offset = s.logo_row_offset + 1.0f;
+        if (s.logo_row_offset == 8.0f) s.logo_row_offset = 0.0f;
+        for (int i = 0; i < 9; ++i) scene::DrawText(sink, t, t.info[i], 18, t.info_y[i], Pack(128, 128, 128));
+        for (int i = 0; i < 9; ++i) scene::DrawText(sink, t, t.info[i], 16, t.info_y[i] - 2, Pack(255, 255, 255));
         const int n = static_cast<int>(t.scroll.size());
         for (int i = 0; i <= n; ++i) {
-            int x = static_cast<int>(static_cast<float>(s.scrollX + 18 * i) + s.scrollWave);
-            int y = static_cast<int>(s.scrollBaseY + (s.scrollWave + s.scrollWave));
+            int x = static_cast<int>(static_cast<float>(s.scroll_x + 18 * i) + s.scroll_wave);
+            int y = static_cast<int>(s.scroll_base_y + (s.scroll_wave + s.scroll_wave));
             if (i < n) scene::DrawChar(sink, t, t.scroll[static_cast<size_t>(i)], x, y, Pack(255, 255, 255));
-            s.scrollWave = 8.0f * DegSin(static_cast<float>(s.scrollX + 40 * i));
+            s.scroll_wave = 8.0f * DegSin(static_cast<float>(s.scroll_x + 40 * i));
         }
         s.colour = Pack(0, 0, 0);
         sink.Rect(0, 0, 640, 32, s.colour);
@@ -206,32 +206,32 @@ void BM_WindowSizeQueries(benchmark::State& st) {
 // Collects the CPU time per iteration of every repetition, by name.
 class Collector : public benchmark::BenchmarkReporter {
 public:
-    std::map<std::string, std::vector<double>> cpuNs;
+    std::map<std::string, std::vector<double>> cpu_ns;
     bool ReportContext(const Context&) override { return true; }
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                cpuNs[r.run_name.function_name].push_back(r.GetAdjustedCPUTime());
+                cpu_ns[r.run_name.function_name].push_back(r.GetAdjustedCPUTime());
     }
 };
 
 // ---- children -------------------------------------------------------------------
 
 struct ChildResult {
-    double cpuNs = 0, fps = 0;
-    long hwmAt = -1, hwmEnd = -1;
+    double cpu_ns = 0, fps = 0;
+    long hwm_at = -1, hwm_end = -1;
     bool ok = false;
 };
 
-ChildResult RunChild(const std::string& who, int warm, int frames, int hwmAt) {
+ChildResult RunChild(const std::string& who, int warm, int frames, int hwm_at) {
     std::string cmd = "'" + ExePath() + "' --child " + who + " " + std::to_string(warm) + " " +
-                      std::to_string(frames) + " " + std::to_string(hwmAt);
+                      std::to_string(frames) + " " + std::to_string(hwm_at);
     ChildResult r;
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
     char line[512];
     while (std::fgets(line, sizeof line, p))
-        if (std::sscanf(line, "frame-result %lf %lf %ld %ld", &r.cpuNs, &r.fps, &r.hwmAt, &r.hwmEnd) == 4)
+        if (std::sscanf(line, "frame-result %lf %lf %ld %ld", &r.cpu_ns, &r.fps, &r.hwm_at, &r.hwm_end) == 4)
             r.ok = true;
     if (pclose(p) != 0) r.ok = false;
     return r;
@@ -259,16 +259,16 @@ int DifferentPixels(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b
 int ChildMain(int argc, char** argv) {
     std::string who = argv[2];
     int warm = std::atoi(argv[3]), frames = std::atoi(argv[4]);
-    int hwmAt = argc > 5 ? std::atoi(argv[5]) : -1;
+    int hwm_at = argc > 5 ? std::atoi(argv[5]) : -1;
     ours::LoopResult r;
     if (who == "ours") {
         ours::Start(1, argv, false);
-        r = ours::RunLoop(warm, frames, hwmAt);
+        r = ours::RunLoop(warm, frames, hwm_at);
     } else {
-        auto kind = who == "sdl" ? alternatives::Kind::Sdl : alternatives::Kind::Immediate;
+        auto kind = who == "sdl" ? alternatives::Kind::kSdl : alternatives::Kind::kImmediate;
         r = alternatives::RunLoop(kind, FontPath(), warm, frames);
     }
-    std::printf("frame-result %.1f %.2f %ld %ld\n", r.cpuNsPerFrame, r.framesPerSecond, r.hwmKiBAt, r.hwmKiBEnd);
+    std::printf("frame-result %.1f %.2f %ld %ld\n", r.cpu_ns_per_frame, r.frames_per_second, r.hwm_ki_b_at, r.hwm_ki_b_end);
     std::fflush(stdout);
     std::_Exit(0);  // the demo's music and windows need no orderly end here
 }
@@ -281,7 +281,7 @@ int ReadMain(char** argv) {
         ours::Start(1, argv, false);
         pixels = ours::RenderAndRead(frames);
     } else {
-        auto kind = who == "sdl" ? alternatives::Kind::Sdl : alternatives::Kind::Immediate;
+        auto kind = who == "sdl" ? alternatives::Kind::kSdl : alternatives::Kind::kImmediate;
         pixels = alternatives::RenderAndRead(kind, FontPath(), frames);
     }
     std::ofstream out(argv[4], std::ios::binary);
@@ -306,21 +306,21 @@ struct Options {
     int rounds = 5;
     int repetitions = 9;
     int frames = 400;
-    int memoryFrames = 20000;
-    bool cpuOnly = false;
+    int memory_frames = 20000;
+    bool cpu_only = false;
 };
 
 Options ParseOptions(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--cpu-only") o.cpuOnly = true;
+        if (std::string(argv[i]) == "--cpu-only") o.cpu_only = true;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string a = argv[i];
         int v = std::atoi(argv[i + 1]);
         if (a == "--rounds") o.rounds = v;
         if (a == "--repetitions") o.repetitions = v;
         if (a == "--frames") o.frames = v;
-        if (a == "--memory-frames") o.memoryFrames = v;
+        if (a == "--memory-frames") o.memory_frames = v;
     }
     return o;
 }
@@ -342,7 +342,7 @@ int TableMain(int argc, char** argv) {
     ours::Start(1, argv, true);
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    std::string glVersion = version ? version : "unknown", glRenderer = renderer ? renderer : "unknown";
+    std::string gl_version = version ? version : "unknown", gl_renderer = renderer ? renderer : "unknown";
 
     // (1) and (2), interleaved repetitions in this process.
     std::fprintf(stderr, "bench_frame: floor and framework on the do-nothing GL table...\n");
@@ -353,20 +353,20 @@ int TableMain(int argc, char** argv) {
     benchmark::RegisterBenchmark("ours_no_driver", BM_OursNoDriver)->Unit(benchmark::kMicrosecond)->MinTime(0.3);
     benchmark::RegisterBenchmark("size_queries", BM_WindowSizeQueries)->Unit(benchmark::kMicrosecond)->MinTime(0.3);
     std::string reps = "--benchmark_repetitions=" + std::to_string(o.repetitions);
-    std::vector<char*> gbArgs = {argv[0], const_cast<char*>(reps.c_str()),
+    std::vector<char*> gb_args = {argv[0], const_cast<char*>(reps.c_str()),
                                  const_cast<char*>("--benchmark_enable_random_interleaving=true")};
-    int gbArgc = static_cast<int>(gbArgs.size());
-    benchmark::Initialize(&gbArgc, gbArgs.data());
+    int gb_argc = static_cast<int>(gb_args.size());
+    benchmark::Initialize(&gb_argc, gb_args.data());
     Collector collected;
     benchmark::RunSpecifiedBenchmarks(&collected);
-    double floorUs = Median(collected.cpuNs["floor"]);
-    double distinctUs = Median(collected.cpuNs["floor_distinct_sines"]);
-    double oursNullUs = Median(collected.cpuNs["ours_no_driver"]);
-    double sizeQueriesUs = Median(collected.cpuNs["size_queries"]);
-    if (o.cpuOnly) {
+    double floor_us = Median(collected.cpu_ns["floor"]);
+    double distinct_us = Median(collected.cpu_ns["floor_distinct_sines"]);
+    double ours_null_us = Median(collected.cpu_ns["ours_no_driver"]);
+    double size_queries_us = Median(collected.cpu_ns["size_queries"]);
+    if (o.cpu_only) {
         std::printf("floor %.1f us, floor with distinct sines %.1f us, ours without a driver %.1f us: %.2f x; "
                     "size queries %.1f us\n",
-                    floorUs, distinctUs, oursNullUs, oursNullUs / floorUs, sizeQueriesUs);
+                    floor_us, distinct_us, ours_null_us, ours_null_us / floor_us, size_queries_us);
         std::fflush(stdout);
         std::_Exit(0);
     }
@@ -376,7 +376,7 @@ int TableMain(int argc, char** argv) {
     const char* who[3] = {"ours", "sdl", "immediate"};
     std::map<std::string, std::vector<double>> cpu, fps;
     // Ratios within each round, whose three runs follow one another.
-    std::vector<double> vsSdl, vsImmediate, fpsVsImmediate;
+    std::vector<double> vs_sdl, vs_immediate, fps_vs_immediate;
     int failures = 0;
     for (int round = 0; round < o.rounds; ++round) {
         std::map<std::string, ChildResult> got;
@@ -388,66 +388,66 @@ int TableMain(int argc, char** argv) {
                 continue;
             }
             got[w] = r;
-            cpu[w].push_back(r.cpuNs / 1000);
+            cpu[w].push_back(r.cpu_ns / 1000);
             fps[w].push_back(r.fps);
         }
         if (got.size() < 3) continue;
-        vsSdl.push_back(got["ours"].cpuNs / got["sdl"].cpuNs);
-        vsImmediate.push_back(got["ours"].cpuNs / got["immediate"].cpuNs);
-        fpsVsImmediate.push_back(got["ours"].fps / got["immediate"].fps);
+        vs_sdl.push_back(got["ours"].cpu_ns / got["sdl"].cpu_ns);
+        vs_immediate.push_back(got["ours"].cpu_ns / got["immediate"].cpu_ns);
+        fps_vs_immediate.push_back(got["ours"].fps / got["immediate"].fps);
     }
 
     // The three frames must be the same picture.
     std::fprintf(stderr, "bench_frame: read-back of frame 37...\n");
-    std::vector<uint8_t> oursPixels = ReadChild("ours", 37);
-    int sdlDiff = DifferentPixels(oursPixels, ReadChild("sdl", 37));
-    int immDiff = DifferentPixels(oursPixels, ReadChild("immediate", 37));
+    std::vector<uint8_t> ours_pixels = ReadChild("ours", 37);
+    int sdl_diff = DifferentPixels(ours_pixels, ReadChild("sdl", 37));
+    int imm_diff = DifferentPixels(ours_pixels, ReadChild("immediate", 37));
 
     // (5) instructions per frame under callgrind.
     std::fprintf(stderr, "bench_frame: callgrind...\n");
-    long instructions = InstructionsPerFrame("ours"), floorInstructions = InstructionsPerFrame("floor");
+    long instructions = InstructionsPerFrame("ours"), floor_instructions = InstructionsPerFrame("floor");
 
     // (6) memory over a long run.
-    std::fprintf(stderr, "bench_frame: %d frames for memory...\n", o.memoryFrames);
-    ChildResult mem = RunChild("ours", 0, o.memoryFrames, 100);
+    std::fprintf(stderr, "bench_frame: %d frames for memory...\n", o.memory_frames);
+    ChildResult mem = RunChild("ours", 0, o.memory_frames, 100);
 
-    double oursCpu = Median(cpu["ours"]), sdlCpu = Median(cpu["sdl"]), immCpu = Median(cpu["immediate"]);
-    (void)sdlCpu, (void)immCpu;
-    double oursFps = Median(fps["ours"]), sdlFps = Median(fps["sdl"]), immFps = Median(fps["immediate"]);
-    double memDiffKiB = static_cast<double>(mem.hwmEnd - mem.hwmAt);
+    double ours_cpu = Median(cpu["ours"]), sdl_cpu = Median(cpu["sdl"]), imm_cpu = Median(cpu["immediate"]);
+    (void)sdl_cpu, (void)imm_cpu;
+    double ours_fps = Median(fps["ours"]), sdl_fps = Median(fps["sdl"]), imm_fps = Median(fps["immediate"]);
+    double mem_diff_ki_b = static_cast<double>(mem.hwm_end - mem.hwm_at);
 
     std::printf("\nMachine: %ld cores, %s; %s (%s)\n", sysconf(_SC_NPROCESSORS_ONLN), CpuModel().c_str(),
-                glRenderer.c_str(), glVersion.c_str());
+                gl_renderer.c_str(), gl_version.c_str());
     std::printf("Medians of %d repetitions (CPU-only rows) and %d rounds of %d frames (driver rows; ratios are "
                 "medians of each round's ratio)%s.\n\n",
                 o.repetitions, o.rounds, o.frames, failures ? " (some child runs failed)" : "");
     std::printf("| # | measure | per frame | ratio | target | |\n");
     std::printf("|---|---|---|---|---|---|\n");
     std::printf("| 1 | floor: the show's 14,034 sines/cosines + vertices into a buffer | %.1f us | 1.00 | | |\n",
-                floorUs);
+                floor_us);
     std::printf("| 1b | floor, each distinct sine once (5,592) | %.1f us | %.2f | (for reference) | |\n",
-                distinctUs, distinctUs / floorUs);
+                distinct_us, distinct_us / floor_us);
     std::printf("| 2 | ours, OnRender through the framework, do-nothing GL, collector step | %.1f us | %.2f x (1) | "
                 "<= 1.5 | %s |\n",
-                oursNullUs, oursNullUs / floorUs, Verdict(oursNullUs / floorUs <= 1.5));
+                ours_null_us, ours_null_us / floor_us, Verdict(ours_null_us / floor_us <= 1.5));
     std::printf("| 2a | for comparison: asking GLFW for both window sizes (X11 round trips), which a frame "
                 "no longer does | %.1f us | %.2f x (1) | | |\n",
-                sizeQueriesUs, sizeQueriesUs / floorUs);
-    double rSdl = Median(vsSdl), rImm = Median(vsImmediate), rImmFps = Median(fpsVsImmediate);
+                size_queries_us, size_queries_us / floor_us);
+    double r_sdl = Median(vs_sdl), r_imm = Median(vs_immediate), r_imm_fps = Median(fps_vs_immediate);
     std::printf("| 3 | ours on llvmpipe: main-thread CPU | %.1f us, %.0f fps | %.2f x SDL2 | <= 0.5 | %s |\n",
-                oursCpu, oursFps, rSdl, Verdict(rSdl <= 0.5));
-    std::printf("| 3 | | | %.2f x immediate (CPU), %.2f x its fps | < 1, > 1 | %s |\n", rImm, rImmFps,
-                Verdict(rImm < 1 && rImmFps > 1));
-    std::printf("| 4a | SDL2 renderer, opengl driver, batching | %.1f us, %.0f fps | | | |\n", sdlCpu, sdlFps);
-    std::printf("| 4b | immediate-mode OpenGL 1.1, glBegin/glEnd per quad | %.1f us, %.0f fps | | | |\n", immCpu,
-                immFps);
+                ours_cpu, ours_fps, r_sdl, Verdict(r_sdl <= 0.5));
+    std::printf("| 3 | | | %.2f x immediate (CPU), %.2f x its fps | < 1, > 1 | %s |\n", r_imm, r_imm_fps,
+                Verdict(r_imm < 1 && r_imm_fps > 1));
+    std::printf("| 4a | SDL2 renderer, opengl driver, batching | %.1f us, %.0f fps | | | |\n", sdl_cpu, sdl_fps);
+    std::printf("| 4b | immediate-mode OpenGL 1.1, glBegin/glEnd per quad | %.1f us, %.0f fps | | | |\n", imm_cpu,
+                imm_fps);
     std::printf("| 4 | read-back of frame 37: pixels differing from ours | SDL2 %d, immediate %d | | 0 | %s |\n",
-                sdlDiff, immDiff, Verdict(sdlDiff == 0 && immDiff == 0));
+                sdl_diff, imm_diff, Verdict(sdl_diff == 0 && imm_diff == 0));
     std::printf("| 5 | callgrind instructions per frame of (2); of (1) | %ld; %ld | %.2f | | |\n", instructions,
-                floorInstructions, floorInstructions > 0 ? static_cast<double>(instructions) / floorInstructions : 0.0);
+                floor_instructions, floor_instructions > 0 ? static_cast<double>(instructions) / floor_instructions : 0.0);
     std::printf("| 6 | peak resident memory after 100 / %d frames | %.1f / %.1f MiB | %+.0f KiB | <= 1 MiB | %s |\n",
-                o.memoryFrames, mem.hwmAt / 1024.0, mem.hwmEnd / 1024.0, memDiffKiB,
-                Verdict(mem.ok && memDiffKiB <= 1024));
+                o.memory_frames, mem.hwm_at / 1024.0, mem.hwm_end / 1024.0, mem_diff_ki_b,
+                Verdict(mem.ok && mem_diff_ki_b <= 1024));
     std::fflush(stdout);
     std::_Exit(0);
 }

@@ -15,23 +15,23 @@ std::u16string Units(const String& s) {
 
 }  // namespace
 
-Text ShowText(int fontImageWidth, int fontImageHeight) {
+Text ShowText(int font_image_width, int font_image_height) {
     Text t;
     for (int i = 0; i < 9; ++i) {
         t.info[i] = Units(InfoLine(i));
-        t.infoY[i] = InfoShadowY(i);
+        t.info_y[i] = InfoShadowY(i);
     }
     t.scroll = Units(ScrollText());
     String logo = LogoPattern();
     for (int i = 0; i < logo.Length(); ++i) t.logo.push_back(static_cast<char>(logo[i]));
-    t.cellWidth = fontImageWidth / kCharCount;
-    t.cellHeight = fontImageHeight;
+    t.cell_width = font_image_width / kCharCount;
+    t.cell_height = font_image_height;
     return t;
 }
 
 void Update(State& s, const Text& t) {
-    s.scrollX -= 4;
-    if (s.scrollX < -(18 * static_cast<int>(t.scroll.size()))) s.scrollX = 640;
+    s.scroll_x -= 4;
+    if (s.scroll_x < -(18 * static_cast<int>(t.scroll.size()))) s.scroll_x = 640;
 }
 
 }  // namespace scene

@@ -71,22 +71,22 @@ inline bool PlasmaColour(float v, uint32_t* colour) {
 
 struct Text {
     std::u16string info[9];
-    int infoY[9];     // shadow rows; the text stands 2 pixels up and left
+    int info_y[9];     // shadow rows; the text stands 2 pixels up and left
     std::u16string scroll;
     std::string logo;  // 236 characters of '0' and '1'
-    int cellWidth;     // of the font image's cells
-    int cellHeight;
+    int cell_width;     // of the font image's cells
+    int cell_height;
 };
 
 // The show's words and logo (those of the demo) and the font's cell size.
-Text ShowText(int fontImageWidth, int fontImageHeight);
+Text ShowText(int font_image_width, int font_image_height);
 
 struct State {
-    float plasmaPhase = 0, plasmaScale = 0;
-    float logoPhase = 0, logoRowOffset = 0;
-    float scrollWave = 0;
-    int scrollX = 640;
-    float scrollBaseY = 400;
+    float plasma_phase = 0, plasma_scale = 0;
+    float logo_phase = 0, logo_row_offset = 0;
+    float scroll_wave = 0;
+    int scroll_x = 640;
+    float scroll_base_y = 400;
     uint32_t colour = 0;  // the colour in force, carried between cells
 };
 
@@ -99,8 +99,8 @@ template <class Sink>
 int DrawChar(Sink& sink, const Text& t, char16_t c, int x, int y, uint32_t colour) {
     int i = static_cast<int>(c) - kFirstChar;
     if (i < 0 || i >= kCharCount) return x;
-    sink.Glyph(static_cast<float>(x), static_cast<float>(y), i * t.cellWidth, 0, t.cellWidth, t.cellHeight, colour);
-    return x + t.cellWidth;
+    sink.Glyph(static_cast<float>(x), static_cast<float>(y), i * t.cell_width, 0, t.cell_width, t.cell_height, colour);
+    return x + t.cell_width;
 }
 
 template <class Sink>
@@ -111,40 +111,40 @@ void DrawText(Sink& sink, const Text& t, const std::u16string& text, int x, int 
 template <class Sink>
 void DrawPlasma(Sink& sink, State& s) {
     for (int y = 0; y <= 480; y += 8) {
-        s.plasmaPhase = s.plasmaPhase + 0.001f;
-        s.plasmaScale = DegSin(s.plasmaPhase) + DegSin(s.plasmaPhase);
+        s.plasma_phase = s.plasma_phase + 0.001f;
+        s.plasma_scale = DegSin(s.plasma_phase) + DegSin(s.plasma_phase);
         for (int x = 0; x <= 640; x += 8) {
-            float v = 0.5f * DegCos(240.0f - s.plasmaScale * static_cast<float>(x)) +
-                      DegSin(320.0f - s.plasmaScale * static_cast<float>(y));
+            float v = 0.5f * DegCos(240.0f - s.plasma_scale * static_cast<float>(x)) +
+                      DegSin(320.0f - s.plasma_scale * static_cast<float>(y));
             PlasmaColour(v, &s.colour);
             sink.Rect(static_cast<float>(x), static_cast<float>(y), 8, 8, s.colour);
         }
-        if (s.plasmaPhase > 360.0f) s.plasmaPhase = 0.0f;
+        if (s.plasma_phase > 360.0f) s.plasma_phase = 0.0f;
     }
 }
 
 template <class Sink>
 void DrawLogo(Sink& sink, State& s, const Text& t) {
-    const int offset = static_cast<int>(s.logoRowOffset);
+    const int offset = static_cast<int>(s.logo_row_offset);
     for (int k = 0; k <= 480; k += 4) {
-        s.logoPhase = s.logoPhase + 0.028f;
-        const float p = s.logoPhase, fk = static_cast<float>(k), q = static_cast<float>(k / 32);
+        s.logo_phase = s.logo_phase + 0.028f;
+        const float p = s.logo_phase, fk = static_cast<float>(k), q = static_cast<float>(k / 32);
         for (int j = 1; j <= 29; j += 4) {
-            float sinP = DegSin(p), cosK = DegCos(fk), bend = 32.0f * DegSin(fk - p);
-            float twoJ = static_cast<float>(2 * j), shade = DegSin(twoJ);
-            float lean = q * sinP;
-            sink.Rect((((cosK + 32.0f) + bend) + lean) + twoJ, fk, 8, 8,
-                      Pack(sinP / 1.5f, sinP / 1.5f, (128.0f * shade + 64.0f) / 1.5f));
+            float sin_p = DegSin(p), cos_k = DegCos(fk), bend = 32.0f * DegSin(fk - p);
+            float two_j = static_cast<float>(2 * j), shade = DegSin(two_j);
+            float lean = q * sin_p;
+            sink.Rect((((cos_k + 32.0f) + bend) + lean) + two_j, fk, 8, 8,
+                      Pack(sin_p / 1.5f, sin_p / 1.5f, (128.0f * shade + 64.0f) / 1.5f));
             size_t index = static_cast<size_t>(j / 8 + 4 * (k / 8) + 4 * offset);
             bool lit = index < t.logo.size() && t.logo[index] == '1';
-            uint32_t front = lit ? Pack(256.0f * shade, sinP, 128.0f * shade + 128.0f)
-                                 : Pack(16.0f + sinP, 32.0f + sinP, 128.0f * shade + 32.0f);
-            sink.Rect(twoJ + (lean + (cosK + bend)), static_cast<float>(k - 16), 8, 8, front);
+            uint32_t front = lit ? Pack(256.0f * shade, sin_p, 128.0f * shade + 128.0f)
+                                 : Pack(16.0f + sin_p, 32.0f + sin_p, 128.0f * shade + 32.0f);
+            sink.Rect(two_j + (lean + (cos_k + bend)), static_cast<float>(k - 16), 8, 8, front);
         }
-        if (s.logoPhase > 360.0f) s.logoPhase = 0.0f;
+        if (s.logo_phase > 360.0f) s.logo_phase = 0.0f;
     }
-    s.logoRowOffset = s.logoRowOffset + 1.0f;
-    if (s.logoRowOffset == 8.0f) s.logoRowOffset = 0.0f;
+    s.logo_row_offset = s.logo_row_offset + 1.0f;
+    if (s.logo_row_offset == 8.0f) s.logo_row_offset = 0.0f;
 }
 
 template <class Sink>
@@ -153,14 +153,14 @@ void DrawFrame(Sink& sink, State& s, const Text& t) {
     s.colour = Pack(255, 255, 255);
     DrawPlasma(sink, s);
     DrawLogo(sink, s, t);
-    for (int i = 0; i < 9; ++i) DrawText(sink, t, t.info[i], 18, t.infoY[i], Pack(128, 128, 128));
-    for (int i = 0; i < 9; ++i) DrawText(sink, t, t.info[i], 16, t.infoY[i] - 2, Pack(255, 255, 255));
+    for (int i = 0; i < 9; ++i) DrawText(sink, t, t.info[i], 18, t.info_y[i], Pack(128, 128, 128));
+    for (int i = 0; i < 9; ++i) DrawText(sink, t, t.info[i], 16, t.info_y[i] - 2, Pack(255, 255, 255));
     const int n = static_cast<int>(t.scroll.size());
     for (int i = 0; i <= n; ++i) {
-        int x = static_cast<int>(static_cast<float>(s.scrollX + 18 * i) + s.scrollWave);
-        int y = static_cast<int>(s.scrollBaseY + (s.scrollWave + s.scrollWave));
+        int x = static_cast<int>(static_cast<float>(s.scroll_x + 18 * i) + s.scroll_wave);
+        int y = static_cast<int>(s.scroll_base_y + (s.scroll_wave + s.scroll_wave));
         if (i < n) DrawChar(sink, t, t.scroll[static_cast<size_t>(i)], x, y, Pack(255, 255, 255));
-        s.scrollWave = 8.0f * DegSin(static_cast<float>(s.scrollX + 40 * i));
+        s.scroll_wave = 8.0f * DegSin(static_cast<float>(s.scroll_x + 40 * i));
     }
     s.colour = Pack(0, 0, 0);
     sink.Rect(0, 0, 640, 32, s.colour);

@@ -53,8 +53,8 @@ double WallNs() {
 
 namespace ours {
 
-void Start(int argc, char** argv, bool nullGl) {
-    if (nullGl) gl = NullGl();
+void Start(int argc, char** argv, bool null_gl) {
+    if (null_gl) gl = NullGl();
     if (!glfwInit()) {
         std::fputs("bench: glfwInit failed (no display?)\n", stderr);
         std::exit(2);
@@ -70,7 +70,7 @@ void RenderFrames(int n) {
     for (int i = 0; i < n; ++i) host->RenderGame();
 }
 
-LoopResult RunLoop(int warm, int frames, int hwmAt) {
+LoopResult RunLoop(int warm, int frames, int hwm_at) {
     for (int i = 0; i < warm; ++i) {
         host->RenderAndPoll();
         host->RunUpdates();
@@ -80,12 +80,12 @@ LoopResult RunLoop(int warm, int frames, int hwmAt) {
     for (int i = 1; i <= frames; ++i) {
         host->RenderAndPoll();
         host->RunUpdates();
-        if (i == hwmAt) r.hwmKiBAt = PeakResidentKiB();
+        if (i == hwm_at) r.hwm_ki_b_at = PeakResidentKiB();
     }
     double cpu = ThreadCpuNs() - cpu0, wall = WallNs() - wall0;
-    r.cpuNsPerFrame = cpu / frames;
-    r.framesPerSecond = frames / (wall * 1e-9);
-    r.hwmKiBEnd = PeakResidentKiB();
+    r.cpu_ns_per_frame = cpu / frames;
+    r.frames_per_second = frames / (wall * 1e-9);
+    r.hwm_ki_b_end = PeakResidentKiB();
     return r;
 }
 

@@ -11,23 +11,23 @@ namespace ours {
 
 // glfwInit, the bench host, the framework start-up of the demo, the window
 // (swap interval 0) and StartGame. With nullGl every GL call goes nowhere.
-void Start(int argc, char** argv, bool nullGl);
+void Start(int argc, char** argv, bool null_gl);
 
 // n frames as the host renders them: the delegate's render bracket around
 // OnRender, then the collector step. No swap, no events, no updates.
 void RenderFrames(int n);
 
 struct LoopResult {
-    double cpuNsPerFrame;  // main thread
-    double framesPerSecond;
-    long hwmKiBAt;         // peak resident memory after `hwmAt` frames
-    long hwmKiBEnd;        // and at the end
+    double cpu_ns_per_frame;  // main thread
+    double frames_per_second;
+    long hwm_ki_b_at;         // peak resident memory after `hwmAt` frames
+    long hwm_ki_b_end;        // and at the end
 };
 
 // The program's loop as it runs (render, swap, events, updates) with its
 // sleep taken out: each pass then runs one update. `warm` frames, then
 // `frames` measured ones.
-LoopResult RunLoop(int warm, int frames, int hwmAt);
+LoopResult RunLoop(int warm, int frames, int hwm_at);
 
 // Renders `frames` frames, one update after each, and reads the last one back
 // (before the swap) as RGBA rows top-down.

@@ -12,7 +12,7 @@ namespace {
 
 gxtkGraphics* SetUpDevice() {
     gl = NullGl();
-    init_graphics_globals();
+    InitGraphicsContextGlobals();
     gxtkGraphics* device = gc_new<gxtkGraphics>();
     SetGraphicsDevice(device);
     deviceWidth = deviceHeight = 0;
@@ -31,9 +31,9 @@ c_Font* StripFont(gxtkGraphics* device) {
     return gc_new<c_Font>()->Init(pages, 1, glyphs, 32, 16);
 }
 
-void SetPerPrimitive(benchmark::State& state, int perFrame) {
+void SetPerPrimitive(benchmark::State& state, int per_frame) {
     state.counters["per_primitive"] =
-        benchmark::Counter(perFrame, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+        benchmark::Counter(per_frame, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_Rects(benchmark::State& state) {

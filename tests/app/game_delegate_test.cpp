@@ -17,16 +17,16 @@ namespace {
 
 struct ProbeApp : c_App {
     int creates = 0, updates = 0, renders = 0, closes = 0;
-    int hitsSeenInUpdate = -1;
+    int hits_seen_in_update = -1;
     int OnCreate() override { return ++creates, 0; }
     int OnUpdate() override {
         ++updates;
-        hitsSeenInUpdate = inputDevice->keyHits[65];
+        hits_seen_in_update = inputDevice->keyHits[65];
         return 0;
     }
     int OnRender() override { return ++renders, 0; }
     int OnClose() override { return ++closes, 0; }
-    void Reset() { creates = updates = renders = closes = 0, hitsSeenInUpdate = -1; }
+    void Reset() { creates = updates = renders = closes = 0, hits_seen_in_update = -1; }
 };
 
 ProbeApp* probe = nullptr;
@@ -65,12 +65,12 @@ TEST_F(Delegate, AnUpdateSeesTheHitsOfItsEventsAndClearsThemAfter) {
     host->KeyEvent(kEventKeyDown, 65);
     host->KeyEvent(kEventKeyChar, 'a');
     host->UpdateGame();
-    EXPECT_EQ(probe->hitsSeenInUpdate, 1);
+    EXPECT_EQ(probe->hits_seen_in_update, 1);
     EXPECT_EQ(inputDevice->keyHits[65], 0);
     EXPECT_EQ(inputDevice->charPut, 0);
     EXPECT_TRUE(inputDevice->keyDown[65]);
     host->UpdateGame();
-    EXPECT_EQ(probe->hitsSeenInUpdate, 0);
+    EXPECT_EQ(probe->hits_seen_in_update, 0);
 }
 
 TEST_F(Delegate, RenderReachesOnRender) {
@@ -139,14 +139,14 @@ TEST(AppDeathTest, ASecondAppIsARuntimeError) {
 }
 
 c_App* created = nullptr;
-bool globalsRan = false;
+bool globals_ran = false;
 
 void StartTheFrameworkAndCheck() {
     RtGame host;
     char* argv[] = {const_cast<char*>("probe"), nullptr};
-    ProgramEntry program = {[] { globalsRan = true; }, [] { created = gc_new<ProbeApp>(); }};
+    ProgramEntry program = {[] { globals_ran = true; }, [] { created = gc_new<ProbeApp>(); }};
     StartFramework(1, argv, program);
-    bool ok = globalsRan && created == app && game == &host && host.GetDelegate() == gameDelegate &&
+    bool ok = globals_ran && created == app && game == &host && host.GetDelegate() == gameDelegate &&
               FrameworkArgc() == 1 && FrameworkArgv() == argv && updateRate == 0;
     // The application and its delegate are roots: they outlive full collections.
     for (int i = 0; i < 3; ++i) gc_collect_full();

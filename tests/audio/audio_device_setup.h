@@ -13,13 +13,13 @@
 #include "host/glfw_game.h"
 #include "tests/audio/sound_files.h"
 
-inline gxtkAudio* StartTestAudio(const std::string& alsoftConfig = "") {
+inline gxtkAudio* StartTestAudio(const std::string& alsoft_config = "") {
     setenv("ALSOFT_DRIVERS", "null", 1);
-    if (!alsoftConfig.empty()) setenv("ALSOFT_CONF", alsoftConfig.c_str(), 1);
+    if (!alsoft_config.empty()) setenv("ALSOFT_CONF", alsoft_config.c_str(), 1);
     static RtVantorixGame host;
     SetAudioDecoder(DecodeSoundFile);
     gc_init();
-    register_audio_roots();
+    RegisterAudioRoots();
     gc_assign(audioDevice, gc_new<gxtkAudio>());
     return audioDevice;
 }

@@ -152,18 +152,18 @@ TEST_F(SampleDevice, TheHostDecodesAndCountsTheDecodedBytes) {
     std::filesystem::copy_file(*files / "cd.wav", *files / "CD.WAV",
                                std::filesystem::copy_options::overwrite_existing);
     for (const char* name : {"cd.wav", "CD.WAV", "tune.ogg"}) {
-        int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
+        int length = 0, channels = 0, bytes_per_sample = 0, rate = 0;
         int before = gc_read_counters().external_bytes;
         unsigned char* data =
-            CurrentGame()->LoadAudioData(String((*files / name).c_str()), &length, &channels, &bytesPerSample, &rate);
+            CurrentGame()->LoadAudioData(String((*files / name).c_str()), &length, &channels, &bytes_per_sample, &rate);
         ASSERT_NE(data, nullptr) << name;
-        EXPECT_EQ(gc_read_counters().external_bytes - before, length * channels * bytesPerSample) << name;
+        EXPECT_EQ(gc_read_counters().external_bytes - before, length * channels * bytes_per_sample) << name;
         std::free(data);
     }
-    int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
+    int length = 0, channels = 0, bytes_per_sample = 0, rate = 0;
     int before = gc_read_counters().external_bytes;
     EXPECT_EQ(CurrentGame()->LoadAudioData(String((*files / "missing.wav").c_str()), &length, &channels,
-                                           &bytesPerSample, &rate),
+                                           &bytes_per_sample, &rate),
               nullptr);
     EXPECT_EQ(gc_read_counters().external_bytes, before);
 }
@@ -234,12 +234,12 @@ TEST_F(SampleDevice, DiscardedBuffersAreDeletedOnceDetached) {
 
     // A channel whose sound ended lets go of its buffer for the release.
     gxtkSample* blip = Load("blip.wav");
-    ALuint blipBuffer = blip->buffer;
+    ALuint blip_buffer = blip->buffer;
     audio->PlaySample(blip, 3, 0);
     ASSERT_TRUE(WaitUntilSourceStops(audio, 3));
     blip->Discard();
     audio->PlaySample(other, 4, 0);
-    EXPECT_FALSE(alIsBuffer(blipBuffer));
+    EXPECT_FALSE(alIsBuffer(blip_buffer));
     EXPECT_TRUE(DiscardedBuffers().empty());
 }
 

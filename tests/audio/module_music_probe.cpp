@@ -54,13 +54,13 @@ int Play(int count, char** files) {
 
 int Reload(const char* file, int times) {
     String path = FromArgument(file);
-    size_t afterTwo = 0;
+    size_t after_two = 0;
     for (int i = 0; i < times; ++i) {
         PlayModule(path);
         UpdateModulePlayer();
-        if (i == 1) afterTwo = mallinfo2().uordblks;
+        if (i == 1) after_two = mallinfo2().uordblks;
     }
-    long long growth = static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(afterTwo);
+    long long growth = static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(after_two);
     std::printf("growth %lld\n", growth);
     StopModule();
     return 0;

@@ -38,7 +38,7 @@ protected:
 };
 
 TEST_F(ModuleMusic, AnnouncesPlaysAndStops) {
-    ChildResult r = run_child(kProbe + " play " + first, "", kDummyOutput);
+    ChildResult r = RunChild(kProbe + " play " + first, "", kDummyOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(FirstLine(r.out), "Playing harbour lights (8 chn)\n");
     // The player moved on through the pattern while it was pumped.
@@ -49,14 +49,14 @@ TEST_F(ModuleMusic, AnnouncesPlaysAndStops) {
 }
 
 TEST_F(ModuleMusic, SecondModuleReplacesAndFreesTheFirst) {
-    ChildResult r = run_child(kProbe + " play " + first + " " + second, "", kDummyOutput);
+    ChildResult r = RunChild(kProbe + " play " + first + " " + second, "", kDummyOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Playing harbour lights (8 chn)\nmodule harbour lights active 1"), std::string::npos);
     EXPECT_NE(r.out.find("Playing low tide (8 chn)\nmodule low tide active 1"), std::string::npos) << r.out;
 
     // Forty loads of the same module: an unfreed module would keep more
     // than 2 KB each; libmikmod itself keeps a few hundred bytes per start.
-    r = run_child(kProbe + " reload " + first + " 40", "", kDummyOutput);
+    r = RunChild(kProbe + " reload " + first + " 40", "", kDummyOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_NE(r.out.find("growth "), std::string::npos) << r.out;
     EXPECT_LT(NumberAfter(r.out, "growth "), 38 * 1024);
@@ -65,21 +65,21 @@ TEST_F(ModuleMusic, SecondModuleReplacesAndFreesTheFirst) {
 TEST_F(ModuleMusic, NamesInTheLocaleEncodingReachTheLoader) {
     std::string accented = dir / "m\xC3\xA9lodie.mod";
     std::filesystem::copy_file(first, accented);
-    ChildResult r = run_child(kProbe + " play '" + accented + "'", "", kDummyOutput);
+    ChildResult r = RunChild(kProbe + " play '" + accented + "'", "", kDummyOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Playing harbour lights (8 chn)"), std::string::npos);
 }
 
 TEST_F(ModuleMusic, MissingFileEndsTheProcessWithTheLoadMessage) {
     std::string missing = dir / "spartanic.xm";
-    ChildResult r = run_child(kProbe + " play " + missing + " " + first, "", kDummyOutput);
+    ChildResult r = RunChild(kProbe + " play " + missing + " " + first, "", kDummyOutput);
     EXPECT_NE(r.status, 0);
     EXPECT_EQ(r.err.rfind("Could not load module \"" + missing + "\", reason: ", 0), 0u) << r.err;
     EXPECT_EQ(r.out.find("Playing"), std::string::npos);
 }
 
 TEST_F(ModuleMusic, WithoutOutputTheMusicIsOffAndNothingCrashes) {
-    ChildResult r = run_child(kProbe + " play " + first + " " + second, "", kBrokenOutput);
+    ChildResult r = RunChild(kProbe + " play " + first + " " + second, "", kBrokenOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err.rfind("Could not initialize sound, reason: ", 0), 0u) << r.err;
     EXPECT_GT(FirstLine(r.err).size(), std::string("Could not initialize sound, reason: \n").size());
@@ -93,7 +93,7 @@ TEST_F(ModuleMusic, WithoutOutputTheMusicIsOffAndNothingCrashes) {
 TEST(DemoModule, LoadsAsEightChannels) {
     std::string module = std::string(MOONLIT_SOURCE_DIR) + "/data/spartanic.xm";
     ASSERT_TRUE(std::filesystem::exists(module));
-    ChildResult r = run_child(kProbe + " play " + module, "", kDummyOutput);
+    ChildResult r = RunChild(kProbe + " play " + module, "", kDummyOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     std::string line = FirstLine(r.out);
     EXPECT_EQ(line.rfind("Playing ", 0), 0u) << r.out;

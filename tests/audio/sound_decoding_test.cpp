@@ -14,13 +14,13 @@
 extern "C" {
 void* __real_malloc(size_t size);
 void* __real_realloc(void* block, size_t size);
-static size_t largestRequest = 0;
+static size_t largest_request = 0;
 void* __wrap_malloc(size_t size) {
-    if (size > largestRequest) largestRequest = size;
+    if (size > largest_request) largest_request = size;
     return __real_malloc(size);
 }
 void* __wrap_realloc(void* block, size_t size) {
-    if (size > largestRequest) largestRequest = size;
+    if (size > largest_request) largest_request = size;
     return __real_realloc(block, size);
 }
 }
@@ -29,20 +29,20 @@ namespace {
 
 struct Decoded {
     unsigned char* data = nullptr;
-    int length = -1, channels = -1, bytesPerSample = -1, rate = -1;
-    size_t largestAllocation = 0;
+    int length = -1, channels = -1, bytes_per_sample = -1, rate = -1;
+    size_t largest_allocation = 0;
     ~Decoded() { std::free(data); }
-    size_t Bytes() const { return static_cast<size_t>(length) * channels * bytesPerSample; }
+    size_t Bytes() const { return static_cast<size_t>(length) * channels * bytes_per_sample; }
 };
 
 // Decodes the file at path under the name `name` (the ending decides).
 void Decode(const std::string& path, const std::string& name, Decoded& out) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr) << path;
-    largestRequest = 0;
+    largest_request = 0;
     out.data = DecodeSoundFile(file, String(name.c_str()), &out.length, &out.channels,
-                               &out.bytesPerSample, &out.rate);
-    out.largestAllocation = largestRequest;
+                               &out.bytes_per_sample, &out.rate);
+    out.largest_allocation = largest_request;
     std::fclose(file);
 }
 
@@ -75,7 +75,7 @@ TEST_F(WaveDecoding, IntegerFormatsKeepTheFileBytes) {
             ASSERT_NE(d.data, nullptr);
             EXPECT_EQ(d.length, 1000);
             EXPECT_EQ(d.channels, channels);
-            EXPECT_EQ(d.bytesPerSample, bits / 8);
+            EXPECT_EQ(d.bytes_per_sample, bits / 8);
             EXPECT_EQ(d.rate, 22050);
             Bytes file = ReadFile(path);
             ASSERT_EQ(file.size(), kDataAt + d.Bytes());
@@ -92,7 +92,7 @@ TEST_F(WaveDecoding, OneSecondOfCdStereo) {
     ASSERT_NE(d.data, nullptr);
     EXPECT_EQ(d.length, 44100);
     EXPECT_EQ(d.channels, 2);
-    EXPECT_EQ(d.bytesPerSample, 2);
+    EXPECT_EQ(d.bytes_per_sample, 2);
     EXPECT_EQ(d.rate, 44100);
     EXPECT_GT(ChannelLevel(d, 0), 5000);
     EXPECT_EQ(ChannelLevel(d, 1), 0);
@@ -177,7 +177,7 @@ TEST_F(WaveDecoding, HostileHeadersGiveNullWithoutLargeAllocations) {
         Decoded d;
         Decode(path, d);
         EXPECT_EQ(d.data, nullptr) << c.what;
-        EXPECT_LE(d.largestAllocation, file.size()) << c.what;
+        EXPECT_LE(d.largest_allocation, file.size()) << c.what;
     }
 }
 
@@ -227,13 +227,13 @@ TEST_F(VorbisDecoding, StereoFileDecodesToExactlyItsFrames) {
     ASSERT_NE(d.data, nullptr);
     EXPECT_EQ(d.length, 10000);
     EXPECT_EQ(d.channels, 2);
-    EXPECT_EQ(d.bytesPerSample, 2);
+    EXPECT_EQ(d.bytes_per_sample, 2);
     EXPECT_EQ(d.rate, 44100);
     // The tone stays on the left: the samples are interleaved as decoded.
     EXPECT_GT(ChannelLevel(d, 0), 5000);
     EXPECT_LT(ChannelLevel(d, 1), 100);
     // The buffer grew by doubling from room for 2 * 4096 samples.
-    EXPECT_EQ(d.largestAllocation, sizeof(short) * 8192 * 4);
+    EXPECT_EQ(d.largest_allocation, sizeof(short) * 8192 * 4);
 }
 
 TEST_F(VorbisDecoding, DamagedFilesNeverCrash) {

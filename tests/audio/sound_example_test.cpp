@@ -32,7 +32,7 @@ TEST(SoundExample, PlaysBothSamplesAndTheModuleUntilClosed) {
     if (!WIFEXITED(status)) kill(pid, SIGKILL);
     ASSERT_TRUE(WIFEXITED(status)) << "still running or killed";
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    std::string printed = read_whole_file(out);
+    std::string printed = ReadWholeFile(out);
     std::remove(out.c_str());
     EXPECT_EQ(printed, "Playing Low Tide Lanterns (8 chn)\nsound-example: wave playing, ogg playing\n");
 }

@@ -22,18 +22,18 @@ class ScratchFolder {
 public:
     ScratchFolder() {
         std::random_device random;
-        path_ = std::filesystem::temp_directory_path() /
+        path = std::filesystem::temp_directory_path() /
                 ("moonlit-audio-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(path_);
+        std::filesystem::create_directories(path);
     }
     ~ScratchFolder() {
         std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
+        std::filesystem::remove_all(path, ignored);
     }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
 
 private:
-    std::filesystem::path path_;
+    std::filesystem::path path;
 };
 
 // Runs a shell command; fails the test when it does not succeed.

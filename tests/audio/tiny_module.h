@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-inline void WriteTinyModule(const std::string& path, const std::string& songName) {
+inline void WriteTinyModule(const std::string& path, const std::string& song_name) {
     std::vector<unsigned char> m(20, 0);
-    for (size_t i = 0; i < songName.size() && i < 20; ++i) m[i] = static_cast<unsigned char>(songName[i]);
+    for (size_t i = 0; i < song_name.size() && i < 20; ++i) m[i] = static_cast<unsigned char>(song_name[i]);
     // 31 sample headers; only the first has a sample: 32 words, full volume,
     // looped over its whole length.
     for (int s = 0; s < 31; ++s) {

@@ -20,14 +20,14 @@ const std::string kCorpus = std::string(MOONLIT_SOURCE_DIR) + "/tests/fuzz_corpu
 
 struct Decoded {
     unsigned char* data = nullptr;
-    int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
+    int length = 0, channels = 0, bytes_per_sample = 0, rate = 0;
     ~Decoded() { std::free(data); }
 };
 
 void Decode(const std::string& path, Decoded& d) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     ASSERT_NE(file, nullptr) << path;
-    d.data = DecodeVorbis(file, &d.length, &d.channels, &d.bytesPerSample, &d.rate);
+    d.data = DecodeVorbis(file, &d.length, &d.channels, &d.bytes_per_sample, &d.rate);
     std::fclose(file);
 }
 
@@ -77,8 +77,8 @@ unsigned char* DecodeStream(const std::string& stream) {
     std::string copy = stream;
     std::FILE* file = fmemopen(copy.data(), copy.size(), "rb");
     if (!file) return nullptr;
-    int length = 0, channels = 0, bytesPerSample = 0, rate = 0;
-    unsigned char* data = DecodeVorbis(file, &length, &channels, &bytesPerSample, &rate);
+    int length = 0, channels = 0, bytes_per_sample = 0, rate = 0;
+    unsigned char* data = DecodeVorbis(file, &length, &channels, &bytes_per_sample, &rate);
     std::fclose(file);
     return data;
 }
@@ -94,9 +94,9 @@ TEST(VorbisHostile, CodebookTableBeyondIntSizesGivesNull) {
     book.entries = 65536;
     book.dimensions = 32752;
     book.ordered = true;
-    book.lookupType = 2;
+    book.lookup_type = 2;
     EXPECT_EQ(DecodeStream(StreamWithCodebook(book)), nullptr);
-    book.lookupType = 1;
+    book.lookup_type = 1;
     EXPECT_EQ(DecodeStream(StreamWithCodebook(book)), nullptr);
 }
 
@@ -120,7 +120,7 @@ TEST(VorbisHostile, HandBuiltHeadersAreRefusedWithoutHarm) {
     TestCodebook empty;
     empty.entries = 0;
     empty.dimensions = 0;
-    empty.lookupType = 1;
+    empty.lookup_type = 1;
     EXPECT_EQ(DecodeStream(StreamWithCodebook(empty)), nullptr);
 }
 

@@ -12,19 +12,19 @@ class BitWriter {
 public:
     void Put(uint32_t value, int bits) {
         for (int i = 0; i < bits; ++i) {
-            if (used_ % 8 == 0) bytes_.push_back(0);
-            if ((value >> i) & 1) bytes_.back() |= static_cast<uint8_t>(1u << (used_ % 8));
-            ++used_;
+            if (used % 8 == 0) bytes.push_back(0);
+            if ((value >> i) & 1) bytes.back() |= static_cast<uint8_t>(1u << (used % 8));
+            ++used;
         }
     }
     void PutText(const char* text) {
         for (; *text; ++text) Put(static_cast<uint8_t>(*text), 8);
     }
-    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+    const std::vector<uint8_t>& Bytes() const { return bytes; }
 
 private:
-    std::vector<uint8_t> bytes_;
-    size_t used_ = 0;
+    std::vector<uint8_t> bytes;
+    size_t used = 0;
 };
 
 // The shape of the one codebook the set-up header declares.
@@ -33,7 +33,7 @@ struct TestCodebook {
     uint32_t entries = 2;
     bool ordered = false;
     bool sparse = false;
-    int lookupType = 0;
+    int lookup_type = 0;
 };
 
 // The set-up packet: one codebook and nothing after it (the decoder gives
@@ -62,8 +62,8 @@ inline std::vector<uint8_t> SetupPacket(const TestCodebook& book) {
             w.Put(0, 5);
         }
     }
-    w.Put(static_cast<uint32_t>(book.lookupType), 4);
-    if (book.lookupType > 0) {
+    w.Put(static_cast<uint32_t>(book.lookup_type), 4);
+    if (book.lookup_type > 0) {
         w.Put(0, 32);  // minimum
         w.Put(0, 32);  // delta
         w.Put(0, 4);   // one bit per value

@@ -30,7 +30,7 @@ struct TempFolder {
 
 // Runs the tool with the arguments into `out`; `env` goes before it.
 inline ChildResult RunCapture(const std::string& out, const std::string& args, const std::string& env = "") {
-    return run_child(std::string(CAPTURE_TOOL) + " --out " + out + " " + args, "", env);
+    return RunChild(std::string(CAPTURE_TOOL) + " --out " + out + " " + args, "", env);
 }
 
 struct Wave {
@@ -49,7 +49,7 @@ inline uint32_t Le(const std::string& b, size_t at, int bytes) {
 // file as it reads.
 inline Wave ReadWave(const std::string& path) {
     Wave w;
-    std::string b = read_whole_file(path);
+    std::string b = ReadWholeFile(path);
     EXPECT_GE(b.size(), 44u) << path;
     if (b.size() < 44) return w;
     EXPECT_EQ(b.substr(0, 4), "RIFF");

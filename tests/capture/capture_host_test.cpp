@@ -21,18 +21,18 @@ namespace {
 struct ProbeApp : c_App {
     int updates = 0;
     int renders = 0;
-    int closeAfterUpdates = -1;
-    std::vector<int> updatesAtRender;
+    int close_after_updates = -1;
+    std::vector<int> updates_at_render;
     int OnCreate() override {
         SetUpdateRate(50);
         return 0;
     }
     int OnUpdate() override {
-        if (++updates == closeAfterUpdates) CurrentGame()->KeyEvent(kEventKeyDown, kKeyCloseRequest);
+        if (++updates == close_after_updates) CurrentGame()->KeyEvent(kEventKeyDown, kKeyCloseRequest);
         return 0;
     }
     int OnRender() override {
-        updatesAtRender.push_back(updates);
+        updates_at_render.push_back(updates);
         Clear(0, 0, static_cast<float>(renders++ % 200));
         SetColor(255, 0, 0);
         DrawRect(0, 0, 640, 10);
@@ -62,8 +62,8 @@ struct CountingSound : SoundSink {
     std::vector<int> counts;
     std::vector<bool> kept;
     int SampleRate() const override { return 44100; }
-    bool TakeSound(int sampleFrames, bool keep) override {
-        counts.push_back(sampleFrames);
+    bool TakeSound(int sample_frames, bool keep) override {
+        counts.push_back(sample_frames);
         kept.push_back(keep);
         return true;
     }
@@ -78,12 +78,12 @@ protected:
         StartFramework(1, argv, {nullptr, [] {}});
     }
     // One capture of the range with a fresh host and application.
-    bool Capture(const CaptureRange& range, int closeAfterUpdates = -1) {
+    bool Capture(const CaptureRange& range, int close_after_updates = -1) {
         host = std::make_unique<CaptureGame>(range);
         game = host.get();
         app = nullptr;
         probe = gc_new<ProbeApp>();
-        probe->closeAfterUpdates = closeAfterUpdates;
+        probe->close_after_updates = close_after_updates;
         host->SetFrameSink(&sink);
         host->SetSoundSink(&sound);
         return host->Capture();
@@ -91,7 +91,7 @@ protected:
     // Updates each pass ran: the difference of the counts seen by renders.
     std::vector<int> UpdatesPerPass() const {
         std::vector<int> per;
-        const std::vector<int>& seen = probe->updatesAtRender;
+        const std::vector<int>& seen = probe->updates_at_render;
         for (size_t i = 1; i < seen.size(); ++i) per.push_back(seen[i] - seen[i - 1]);
         per.push_back(probe->updates - seen.back());
         return per;
@@ -120,7 +120,7 @@ TEST_F(CaptureHost, SixtyFramesAtSixtyFpsRunFiftyUpdatesInPassesOfZeroToTwo) {
     // frame runs on it.
     for (int n = 0; n < 60; ++n) {
         int due = n == 0 ? 0 : (n - 1) * 50 / 60 + 1;
-        EXPECT_EQ(probe->updatesAtRender[n], due) << "frame " << n;
+        EXPECT_EQ(probe->updates_at_render[n], due) << "frame " << n;
     }
     int idle = 0;
     for (int u : per) {
@@ -177,11 +177,11 @@ TEST_F(CaptureHost, EachFrameTakesItsShareOfSoundAndTheKeptSoundMatchesTheVideo)
 
 TEST_F(CaptureHost, SoundPositionsAddUpOverLongCaptures) {
     CaptureRange range{60, 1000, 216000};  // an hour at 60 fps after a pre-roll
-    EXPECT_EQ(CaptureSoundPosition(range.startFrame + range.frameCount, range, 44100) -
-                  CaptureSoundPosition(range.startFrame, range, 44100),
+    EXPECT_EQ(CaptureSoundPosition(range.start_frame + range.frame_count, range, 44100) -
+                  CaptureSoundPosition(range.start_frame, range, 44100),
               216000LL * 735);
     CaptureRange odd{24, 0, 24 * 3600};
-    EXPECT_EQ(CaptureSoundPosition(odd.frameCount, odd, 48000), 3600LL * 48000);
+    EXPECT_EQ(CaptureSoundPosition(odd.frame_count, odd, 48000), 3600LL * 48000);
     // The clock runs a nanosecond a frame ahead, never a frame behind.
     EXPECT_GT(CaptureFrameTime(216000, 60), 3600.0);
     EXPECT_LT(CaptureFrameTime(216000, 60), 3600.001);

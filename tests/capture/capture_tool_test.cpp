@@ -18,21 +18,21 @@ namespace {
 bool HaveFfmpeg() { return std::system("ffmpeg -version >/dev/null 2>&1 && ffprobe -version >/dev/null 2>&1") == 0; }
 
 std::string Probe(const std::string& file, const std::string& stream, const std::string& entry) {
-    ChildResult r = run_child("ffprobe -v error -count_frames -select_streams " + stream + " -show_entries " +
+    ChildResult r = RunChild("ffprobe -v error -count_frames -select_streams " + stream + " -show_entries " +
                               entry + " -of default=noprint_wrappers=1:nokey=1 " + file);
     EXPECT_EQ(r.status, 0) << r.err;
     return r.out;
 }
 
 TEST(CaptureTool, HelpListsTheOptionsAndBadOptionsAndNoDisplayAreRefused) {
-    ChildResult help = run_child(std::string(CAPTURE_TOOL) + " --help");
+    ChildResult help = RunChild(std::string(CAPTURE_TOOL) + " --help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--fps", "--seconds", "--frames", "--start", "--out", "--png"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     for (const char* bad : {"--fps 0", "--fps 12", "--fps=abc", "--frames -3", "--frames 2.5", "--seconds 1 --frames 5",
                             "--start", "--colour red", "stray"}) {
-        ChildResult r = run_child(std::string(CAPTURE_TOOL) + " " + bad);
+        ChildResult r = RunChild(std::string(CAPTURE_TOOL) + " " + bad);
         EXPECT_EQ(r.status, 2) << bad;
         EXPECT_NE(r.err.find("moonlit-capture: "), std::string::npos) << bad << ": " << r.err;
     }
@@ -50,13 +50,13 @@ TEST(CaptureTool, TwoCapturesOfTheSameFramesAreByteIdentical) {
     ASSERT_EQ(ra.status, 0) << ra.err;
     ASSERT_EQ(rb.status, 0) << rb.err;
     for (int i = 0; i < 12; ++i) {
-        std::string fa = read_whole_file(FrameFile(a / "out", i));
+        std::string fa = ReadWholeFile(FrameFile(a / "out", i));
         ASSERT_GT(fa.size(), 1000u) << i;
-        EXPECT_TRUE(fa == read_whole_file(FrameFile(b / "out", i))) << "frame " << i;
+        EXPECT_TRUE(fa == ReadWholeFile(FrameFile(b / "out", i))) << "frame " << i;
     }
-    EXPECT_TRUE(read_whole_file(a / "out/moonlit-harbor.wav") == read_whole_file(b / "out/moonlit-harbor.wav"));
+    EXPECT_TRUE(ReadWholeFile(a / "out/moonlit-harbor.wav") == ReadWholeFile(b / "out/moonlit-harbor.wav"));
     // Neighbouring frames differ: the show moves.
-    EXPECT_NE(read_whole_file(FrameFile(a / "out", 10)), read_whole_file(FrameFile(a / "out", 11)));
+    EXPECT_NE(ReadWholeFile(FrameFile(a / "out", 10)), ReadWholeFile(FrameFile(a / "out", 11)));
 }
 
 TEST(CaptureTool, ACaptureFromAStartFrameContinuesTheShowExactly) {
@@ -66,7 +66,7 @@ TEST(CaptureTool, ACaptureFromAStartFrameContinuesTheShowExactly) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_FALSE(std::filesystem::exists(FrameFile(part / "out", 6)));
     for (int i = 7; i < 12; ++i)
-        EXPECT_TRUE(read_whole_file(FrameFile(whole / "out", i)) == read_whole_file(FrameFile(part / "out", i)))
+        EXPECT_TRUE(ReadWholeFile(FrameFile(whole / "out", i)) == ReadWholeFile(FrameFile(part / "out", i)))
             << "frame " << i;
     // At 60 fps each frame is 735 sample frames: the part's sound is the
     // whole's from frame 7 on.
@@ -80,7 +80,7 @@ TEST(CaptureTool, ACaptureFromAStartFrameContinuesTheShowExactly) {
 TEST(CaptureTool, TheWaveHoldsExactlyTheSoundOfTheFramesAndIsNotSilent) {
     struct Case {
         const char* args;
-        int64_t sampleFrames;
+        int64_t sample_frames;
     };
     for (Case c : {Case{"--fps 60 --frames 30", 22050}, Case{"--fps 48 --frames 7", 6431},  // 6431.25
                    Case{"--fps 24 --seconds 0.5", 22050}, Case{"--fps 48 --start 2 --frames 1", 919}}) {
@@ -91,7 +91,7 @@ TEST(CaptureTool, TheWaveHoldsExactlyTheSoundOfTheFramesAndIsNotSilent) {
         EXPECT_EQ(w.rate, 44100) << c.args;
         EXPECT_EQ(w.channels, 2) << c.args;
         EXPECT_EQ(w.bits, 16) << c.args;
-        EXPECT_EQ(w.SampleFrames(), c.sampleFrames) << c.args;
+        EXPECT_EQ(w.SampleFrames(), c.sample_frames) << c.args;
         EXPECT_GT(Rms(w.samples), 100.0) << c.args;
     }
 }

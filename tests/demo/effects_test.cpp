@@ -9,7 +9,7 @@
 
 namespace {
 
-void expect_rgb(const float rgb[3], float r, float g, float b, float tolerance = 1e-4f) {
+void ExpectRgb(const float rgb[3], float r, float g, float b, float tolerance = 1e-4f) {
     EXPECT_NEAR(rgb[0], r, tolerance);
     EXPECT_NEAR(rgb[1], g, tolerance);
     EXPECT_NEAR(rgb[2], b, tolerance);
@@ -65,7 +65,7 @@ TEST(Plasma, FirstFrameCorners) {
     float v = PlasmaValue(scale, 0, 0);
     EXPECT_NEAR(v, -0.89279f, 1e-5f);
     ASSERT_TRUE(PlasmaBand(v, rgb));
-    expect_rgb(rgb, 96, 195, 128);
+    ExpectRgb(rgb, 96, 195, 128);
 
     float phase = 0.0f;
     for (int row = 0; row < 61; ++row) phase = phase + 0.001f;
@@ -74,7 +74,7 @@ TEST(Plasma, FirstFrameCorners) {
     v = PlasmaValue(last_scale, 640, 480);
     EXPECT_NEAR(v, -0.91658f, 1e-5f);
     ASSERT_TRUE(PlasmaBand(v, rgb));
-    expect_rgb(rgb, 64, 128, 98);
+    ExpectRgb(rgb, 64, 128, 98);
 }
 
 TEST(Plasma, BandsAtFullZoom) {
@@ -82,29 +82,29 @@ TEST(Plasma, BandsAtFullZoom) {
     float v = PlasmaValue(2.0f, 8, 0);
     EXPECT_NEAR(v, -1.00246f, 1e-5f);
     PlasmaBand(v, rgb);
-    expect_rgb(rgb, 64, 128, 98);
+    ExpectRgb(rgb, 64, 128, 98);
     v = PlasmaValue(2.0f, 120, 80);
     EXPECT_NEAR(v, 0.84202f, 1e-5f);
     PlasmaBand(v, rgb);
-    expect_rgb(rgb, 32, 64, 48);
+    ExpectRgb(rgb, 32, 64, 48);
     v = PlasmaValue(2.0f, 40, 100);
     EXPECT_NEAR(v, 0.39618f, 1e-5f);
     PlasmaBand(v, rgb);
-    expect_rgb(rgb, 16, 32, 24);
+    ExpectRgb(rgb, 16, 32, 24);
 }
 
 TEST(Plasma, BandEdges) {
     float rgb[3] = {1, 2, 3};
     EXPECT_FALSE(PlasmaBand(0.0f, rgb));
-    expect_rgb(rgb, 1, 2, 3);  // untouched: the cell keeps the previous colour
+    ExpectRgb(rgb, 1, 2, 3);  // untouched: the cell keeps the previous colour
     PlasmaBand(0.3f, rgb);
-    expect_rgb(rgb, 8, 16, 10);
+    ExpectRgb(rgb, 8, 16, 10);
     PlasmaBand(-0.3f, rgb);
-    expect_rgb(rgb, 128, 255, 196);
+    ExpectRgb(rgb, 128, 255, 196);
     PlasmaBand(-0.30001f, rgb);
-    expect_rgb(rgb, 112, 223, 148);
+    ExpectRgb(rgb, 112, 223, 148);
     PlasmaBand(0.95f, rgb);
-    expect_rgb(rgb, 64, 128, 98);
+    ExpectRgb(rgb, 64, 128, 98);
 }
 
 class Logo : public ::testing::Test {
@@ -114,11 +114,11 @@ protected:
 
 TEST_F(Logo, FirstBlockOfTheFirstFrame) {
     LogoBlocks b = ComputeLogoBlocks(0, 1, 0.028f, 0);
-    expect_rgb(b.backRgb, 0.000326f, 0.000326f, 45.64476f);
-    EXPECT_NEAR(b.backX, 34.98436f, 1e-4f);
+    ExpectRgb(b.back_rgb, 0.000326f, 0.000326f, 45.64476f);
+    EXPECT_NEAR(b.back_x, 34.98436f, 1e-4f);
     EXPECT_FALSE(b.lit);
-    expect_rgb(b.frontRgb, 16.00049f, 32.00049f, 36.46714f);
-    EXPECT_NEAR(b.frontX, 2.98436f, 1e-4f);
+    ExpectRgb(b.front_rgb, 16.00049f, 32.00049f, 36.46714f);
+    EXPECT_NEAR(b.front_x, 2.98436f, 1e-4f);
 }
 
 TEST_F(Logo, LitBlockInTheSecondPatternRow) {
@@ -127,9 +127,9 @@ TEST_F(Logo, LitBlockInTheSecondPatternRow) {
     EXPECT_NEAR(phase, 0.084f, 1e-6f);
     LogoBlocks b = ComputeLogoBlocks(8, 9, phase, 0);
     EXPECT_TRUE(b.lit);
-    expect_rgb(b.frontRgb, 79.10835f, 0.00147f, 167.55417f);
-    EXPECT_NEAR(b.frontX, 23.39734f, 1e-4f);
-    EXPECT_NEAR(b.backX, 55.39734f, 1e-4f);
+    ExpectRgb(b.front_rgb, 79.10835f, 0.00147f, 167.55417f);
+    EXPECT_NEAR(b.front_x, 23.39734f, 1e-4f);
+    EXPECT_NEAR(b.back_x, 55.39734f, 1e-4f);
 }
 
 TEST_F(Logo, RowsPastThePatternAreUnlit) {

@@ -29,9 +29,9 @@ bool operator==(const Drawn& a, const Drawn& b) {
 }
 
 // The vertices the renderer received, in the form the plain frame gives.
-std::vector<Drawn> captured() {
+std::vector<Drawn> Captured() {
     std::vector<Drawn> out;
-    for (const CapturedVertex& c : vertex_capture().drawn)
+    for (const CapturedVertex& c : CapturedVertices().drawn)
         out.push_back({c.vertex.x, c.vertex.y, c.vertex.u, c.vertex.v, c.vertex.colour, c.textured});
     return out;
 }
@@ -62,7 +62,7 @@ struct ExpectedSink {
 class FrameIdentity : public ::testing::Test {
 protected:
     void SetUp() override {
-        app_ = StartShowWithoutWindow(CapturingGl());
+        app = StartShowWithoutWindow(CapturingGl());
         // fonti.png's layout: 91 cells of 16 x 16 from code 32, on a texture
         // of the image's size (a context exists, so the surface binds).
         AdvanceContextGeneration();
@@ -74,19 +74,19 @@ protected:
         pages.Set(0, page);
         gc_assign(demoFont, gc_new<c_Font>()->Init(pages, 1, glyphs, 32, 16));
         SetFont(demoFont);
-        text_ = scene::ShowText(1456, 16);
-        expected_.uscale = surface->uscale;
-        expected_.vscale = surface->vscale;
+        text = scene::ShowText(1456, 16);
+        expected.uscale = surface->uscale;
+        expected.vscale = surface->vscale;
     }
 
     // Renders one frame both ways and reports the first vertex that differs.
     void CompareFrame(int frame) {
-        vertex_capture().drawn.clear();
-        RenderShowFrame(app_);
-        std::vector<Drawn> got_now = captured();
-        scene::DrawFrame(expected_, state_, text_);
+        CapturedVertices().drawn.clear();
+        RenderShowFrame(app);
+        std::vector<Drawn> got_now = Captured();
+        scene::DrawFrame(expected, state, text);
         const std::vector<Drawn>& got = got_now;
-        const std::vector<Drawn>& want = expected_.drawn;
+        const std::vector<Drawn>& want = expected.drawn;
         ASSERT_EQ(got.size(), want.size()) << "frame " << frame;
         for (size_t i = 0; i < got.size(); ++i)
             ASSERT_TRUE(got[i] == want[i]) << "frame " << frame << ", vertex " << i << ": (" << got[i].x << ", "
@@ -94,14 +94,14 @@ protected:
                                           << want[i].x << ", " << want[i].y << ") " << want[i].colour;
     }
     void Update() {
-        app_->OnUpdate();
-        scene::Update(state_, text_);
+        app->OnUpdate();
+        scene::Update(state, text);
     }
 
-    c_MyApp* app_ = nullptr;
-    scene::Text text_;
-    scene::State state_;
-    ExpectedSink expected_;
+    c_MyApp* app = nullptr;
+    scene::Text text;
+    scene::State state;
+    ExpectedSink expected;
 };
 
 TEST_F(FrameIdentity, FirstFramesAndTheLogoPhaseWrap) {
@@ -111,20 +111,20 @@ TEST_F(FrameIdentity, FirstFramesAndTheLogoPhaseWrap) {
         if (HasFatalFailure()) return;
         Update();
     }
-    EXPECT_EQ(vertex_capture().drawn.size(), (4941u + 1936u + 2u + 578u + 157u) * 4u);
+    EXPECT_EQ(CapturedVertices().drawn.size(), (4941u + 1936u + 2u + 578u + 157u) * 4u);
 }
 
 TEST_F(FrameIdentity, ScrollerWrapAndPlasmaPhaseWrap) {
     // Just before the scroller's wrap and the plasma phase's, on both sides.
     for (int i = 0; i < 860; ++i) Update();
-    plasmaPhase = state_.plasmaPhase = 359.95f;
+    plasmaPhase = state.plasma_phase = 359.95f;
     for (int frame = 0; frame < 12; ++frame) {
         CompareFrame(frame);
         if (HasFatalFailure()) return;
         Update();
     }
     EXPECT_LT(plasmaPhase, 1.0f);
-    EXPECT_EQ(scrollX, state_.scrollX);
+    EXPECT_EQ(scrollX, state.scroll_x);
 }
 
 }  // namespace

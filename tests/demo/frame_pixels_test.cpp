@@ -24,8 +24,8 @@ protected:
     void SetUp() override {
         WindowDevice::SetUp();
         RenderFirstFrame();
-        pixels_ = Array<int>(640 * 480);
-        device->ReadPixels(pixels_, 0, 0, 640, 480, 0, 640);
+        pixels = Array<int>(640 * 480);
+        device->ReadPixels(pixels, 0, 0, 640, 480, 0, 640);
     }
     // A new show, as OnCreate leaves it (its font and scroller, without the
     // music), draws its first frame.
@@ -42,17 +42,17 @@ protected:
         scrollBaseY = 400.0f;
         Frame([show] { show->OnRender(); });
     }
-    uint32_t rgb(int x, int y) const { return static_cast<uint32_t>(pixels_[y * 640 + x]) & 0xFFFFFF; }
-    Array<int> pixels_;
+    uint32_t Rgb(int x, int y) const { return static_cast<uint32_t>(pixels[y * 640 + x]) & 0xFFFFFF; }
+    Array<int> pixels;
 };
 
-uint32_t pack(const float c[3]) {
+uint32_t Pack(const float c[3]) {
     return static_cast<uint32_t>(c[0]) << 16 | static_cast<uint32_t>(c[1]) << 8 | static_cast<uint32_t>(c[2]);
 }
 
 TEST_F(FirstFrame, BarsAreBlack) {
     for (int y : {0, 16, 31, 448, 460, 479})
-        for (int x = 0; x < 640; ++x) ASSERT_EQ(rgb(x, y), 0u) << x << "," << y;
+        for (int x = 0; x < 640; ++x) ASSERT_EQ(Rgb(x, y), 0u) << x << "," << y;
 }
 
 TEST_F(FirstFrame, PlasmaCellsAreSolidBandColours) {
@@ -66,10 +66,10 @@ TEST_F(FirstFrame, PlasmaCellsAreSolidBandColours) {
         for (int x = 0; x <= 640; x += 8) {
             PlasmaBand(PlasmaValue(scale, x, y), rgb_band);
             if (y < 320 || y >= 376 || x < 160 || x >= 640) continue;
-            uint32_t want = pack(rgb_band);
+            uint32_t want = Pack(rgb_band);
             for (int dy = 0; dy < 8; ++dy)
                 for (int dx = 0; dx < 8; ++dx)
-                    ASSERT_EQ(rgb(x + dx, y + dy), want) << "cell " << x << "," << y;
+                    ASSERT_EQ(Rgb(x + dx, y + dy), want) << "cell " << x << "," << y;
             ++checked;
         }
     }
@@ -80,7 +80,7 @@ TEST_F(FirstFrame, TextStandsOnItsLines) {
     auto text_pixels = [this](int y0, int y1) {
         int n = 0;
         for (int y = y0; y < y1; ++y)
-            for (int x = 160; x < 640; ++x) n += (rgb(x, y) >> 16) > 150;  // the font's silver and gold
+            for (int x = 160; x < 640; ++x) n += (Rgb(x, y) >> 16) > 150;  // the font's silver and gold
         return n;
     };
     EXPECT_GT(text_pixels(32, 48), 300);    // the title
@@ -101,7 +101,7 @@ TEST_F(FirstFrame, TwiceAsLargeIsTheSameFrameMagnified) {
     host->OpenWindow(640, 480, kWindowDecorated);
     int differing = 0;
     for (int y = 0; y < 960; ++y)
-        for (int x = 0; x < 1280; ++x) differing += (big[(959 - y) * 1280 + x] & 0xFFFFFF) != rgb(x / 2, y / 2);
+        for (int x = 0; x < 1280; ++x) differing += (big[(959 - y) * 1280 + x] & 0xFFFFFF) != Rgb(x / 2, y / 2);
     EXPECT_EQ(differing, 0);
 }
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-uint32_t packed(int r, int g, int b) {
+uint32_t Packed(int r, int g, int b) {
     return static_cast<uint32_t>(r) | static_cast<uint32_t>(g) << 8 | static_cast<uint32_t>(b) << 16 | 0xffu << 24;
 }
 
@@ -24,22 +24,22 @@ struct Quad {
 
 class Frames : public ::testing::Test {
 protected:
-    void SetUp() override { app_ = StartShowWithoutWindow(CapturingGl()); }
+    void SetUp() override { app = StartShowWithoutWindow(CapturingGl()); }
     void Render() {
-        vertex_capture().drawn.clear();
-        RenderShowFrame(app_);
-        quads_.clear();
-        const std::vector<CapturedVertex>& drawn = vertex_capture().drawn;
+        CapturedVertices().drawn.clear();
+        RenderShowFrame(app);
+        quads.clear();
+        const std::vector<CapturedVertex>& drawn = CapturedVertices().drawn;
         for (size_t i = 0; i < drawn.size(); i += 4)
-            quads_.push_back({drawn[i].vertex.x, drawn[i].vertex.y, drawn[i].vertex.colour, drawn[i].textured});
+            quads.push_back({drawn[i].vertex.x, drawn[i].vertex.y, drawn[i].vertex.colour, drawn[i].textured});
     }
-    c_MyApp* app_ = nullptr;
-    std::vector<Quad> quads_;
+    c_MyApp* app = nullptr;
+    std::vector<Quad> quads;
 };
 
 TEST_F(Frames, FirstFramePlasmaHoldsTwoColours) {
     Render();
-    std::vector<Quad>& q = quads_;
+    std::vector<Quad>& q = quads;
     ASSERT_GE(q.size(), 4941u + 1936u + 2u);
     std::map<uint32_t, int> colours;
     for (int i = 0; i < 4941; ++i) {
@@ -49,8 +49,8 @@ TEST_F(Frames, FirstFramePlasmaHoldsTwoColours) {
         ++colours[q[i].colour];
     }
     EXPECT_EQ(colours.size(), 2u);
-    EXPECT_EQ(colours[packed(96, 195, 128)], 2791);
-    EXPECT_EQ(colours[packed(64, 128, 98)], 2150);
+    EXPECT_EQ(colours[Packed(96, 195, 128)], 2791);
+    EXPECT_EQ(colours[Packed(64, 128, 98)], 2150);
     // The logo strip follows: back block then front block, 16 pixels up.
     EXPECT_NEAR(q[4941].x, 34.98436f, 1e-4f);
     EXPECT_EQ(q[4941].y, 0.0f);
@@ -61,7 +61,7 @@ TEST_F(Frames, FirstFramePlasmaHoldsTwoColours) {
     const Quad& bottom = q.back();
     EXPECT_EQ(top.y, 0.0f);
     EXPECT_EQ(bottom.y, 448.0f);
-    EXPECT_EQ(top.colour, packed(0, 0, 0));
+    EXPECT_EQ(top.colour, Packed(0, 0, 0));
 }
 
 TEST_F(Frames, RenderAdvancesEffectsButNeverTheScroller) {
@@ -80,7 +80,7 @@ TEST_F(Frames, ScrollCycleIs867Updates) {
     int updates = 0;
     int lowest = scrollX;
     do {
-        EXPECT_EQ(app_->OnUpdate(), 0);
+        EXPECT_EQ(app->OnUpdate(), 0);
         if (scrollX < lowest) lowest = scrollX;
         ++updates;
     } while (scrollX != 640);

@@ -24,7 +24,7 @@ bool ResidentMemoryMeaningful() {
 #endif
 }
 
-long resident_kib() {
+long ResidentKib() {
     std::ifstream statm("/proc/self/statm");
     long pages = 0, resident = 0;
     statm >> pages >> resident;
@@ -46,12 +46,12 @@ TEST(LongRun, MemoryStaysFlatOver20000Frames) {
         RenderShowFrame(show);
         step();
         if (frame == 2000) {
-            after_warm_up = resident_kib();
+            after_warm_up = ResidentKib();
             tracked_after_warm_up = gc_read_counters().peak_tracked_bytes;
         }
     }
     if (ResidentMemoryMeaningful()) {
-        EXPECT_LT(resident_kib() - after_warm_up, 1024);
+        EXPECT_LT(ResidentKib() - after_warm_up, 1024);
     }
     EXPECT_EQ(gc_read_counters().peak_tracked_bytes, tracked_after_warm_up);
     EXPECT_STREQ(gc_check_heap(), "");

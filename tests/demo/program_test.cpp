@@ -37,16 +37,16 @@ struct Running {
     std::string log;  // standard output and error
 };
 
-std::string temp_folder() {
+std::string TempFolder() {
     char name[] = "/tmp/moonlit-demo-XXXXXX";
     return mkdtemp(name);
 }
 
 // Starts the program in `cwd` with `args`, its output going to a file of its
 // own (tests running side by side share the build's run folder).
-Running start(const std::string& program, const std::string& cwd, std::vector<std::string> args = {}) {
+Running Start(const std::string& program, const std::string& cwd, std::vector<std::string> args = {}) {
     Running r;
-    r.log = temp_folder() + "/program.log";
+    r.log = TempFolder() + "/program.log";
     r.pid = fork();
     if (r.pid == 0) {
         if (chdir(cwd.c_str()) != 0) _exit(126);
@@ -65,7 +65,7 @@ Running start(const std::string& program, const std::string& cwd, std::vector<st
 
 // Waits up to `seconds` for the process to end; its exit status, 128 +
 // signal when killed, or -1 when it is still running.
-int wait_for(pid_t pid, double seconds) {
+int WaitFor(pid_t pid, double seconds) {
     auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     do {
         int raw = 0;
@@ -76,7 +76,7 @@ int wait_for(pid_t pid, double seconds) {
     return -1;
 }
 
-std::string window_id() {
+std::string WindowId() {
     return xsession::Capture("timeout 20 xdotool search --sync --name '" + kTitle + "' | head -n 1");
 }
 
@@ -95,40 +95,40 @@ struct Shot {
     int width = 0, height = 0;
     unsigned char* rgb = nullptr;
     ~Shot() { stbi_image_free(rgb); }
-    const unsigned char* at(int x, int y) const { return rgb + 3 * (y * width + x); }
+    const unsigned char* At(int x, int y) const { return rgb + 3 * (y * width + x); }
 };
 
-void screenshot(const std::string& id, const std::string& path, Shot& shot) {
+void Screenshot(const std::string& id, const std::string& path, Shot& shot) {
     xsession::Run("import -window " + id + " " + path);
     int n = 0;
     shot.rgb = stbi_load(path.c_str(), &shot.width, &shot.height, &n, 3);
 }
 
-bool is_white(const unsigned char* p) { return p[0] > 240 && p[1] > 240 && p[2] > 240; }
+bool IsWhite(const unsigned char* p) { return p[0] > 240 && p[1] > 240 && p[2] > 240; }
 // Text pixels: the demo font runs from silver to gold, and nothing else
 // right of the logo strip has that much red (the plasma stays at 128).
-bool is_text(const unsigned char* p) { return p[0] > 150; }
-bool is_black(const unsigned char* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0; }
+bool IsText(const unsigned char* p) { return p[0] > 150; }
+bool IsBlack(const unsigned char* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0; }
 
 // The 640 x 480 picture inside a screenshot of the window, magnified by a
 // whole factor, its top-left corner at (left, top).
 struct Picture {
     const Shot* shot;
     int left, top, factor;
-    const unsigned char* at(int x, int y) const { return shot->at(left + factor * x, top + factor * y); }
+    const unsigned char* At(int x, int y) const { return shot->At(left + factor * x, top + factor * y); }
 };
 
 // The show is on screen: black bars, plasma bands and the text's letters.
 void expect_the_show(const Picture& picture) {
     int bar_pixels = 0, text = 0, white = 0, coloured = 0;
     for (int x = 0; x < 640; ++x)
-        for (int y : {0, 15, 31, 448, 463, 479}) bar_pixels += is_black(picture.at(x, y));
+        for (int y : {0, 15, 31, 448, 463, 479}) bar_pixels += IsBlack(picture.At(x, y));
     for (int y = 32; y < 300; ++y)
         for (int x = 160; x < 600; ++x) {
-            const unsigned char* p = picture.at(x, y);
-            text += is_text(p);
-            white += is_white(p);
-            coloured += p[1] > p[0] && p[1] >= 16 && !is_white(p);  // the green plasma bands
+            const unsigned char* p = picture.At(x, y);
+            text += IsText(p);
+            white += IsWhite(p);
+            coloured += p[1] > p[0] && p[1] >= 16 && !IsWhite(p);  // the green plasma bands
         }
     EXPECT_EQ(bar_pixels, 640 * 6);
     EXPECT_GT(text, 3000);
@@ -142,13 +142,13 @@ void expect_magnified_exactly(const Picture& picture) {
     int uneven = 0, lit_border = 0;
     for (int y = 0; y < 480 * picture.factor; ++y)
         for (int x = 0; x < 640 * picture.factor; ++x)
-            uneven += std::memcmp(picture.shot->at(picture.left + x, picture.top + y),
-                                  picture.at(x / picture.factor, y / picture.factor), 3) != 0;
+            uneven += std::memcmp(picture.shot->At(picture.left + x, picture.top + y),
+                                  picture.At(x / picture.factor, y / picture.factor), 3) != 0;
     for (int y = 0; y < picture.shot->height; ++y)
         for (int x = 0; x < picture.shot->width; ++x) {
             bool inside = x >= picture.left && x < picture.left + 640 * picture.factor && y >= picture.top &&
                           y < picture.top + 480 * picture.factor;
-            lit_border += !inside && !is_black(picture.shot->at(x, y));
+            lit_border += !inside && !IsBlack(picture.shot->At(x, y));
         }
     EXPECT_EQ(uneven, 0);
     EXPECT_EQ(lit_border, 0);
@@ -188,12 +188,12 @@ class Program : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(xsession::StartServer(kScreen)); }
     void TearDown() override {
-        if (running_.pid > 0 && wait_for(running_.pid, 0) == -1) {
-            kill(running_.pid, SIGKILL);
-            waitpid(running_.pid, nullptr, 0);
+        if (running.pid > 0 && WaitFor(running.pid, 0) == -1) {
+            kill(running.pid, SIGKILL);
+            waitpid(running.pid, nullptr, 0);
         }
     }
-    Running running_;
+    Running running;
 };
 
 // How the window is asked for, and where the picture must then be.
@@ -210,14 +210,14 @@ class ProgramWindow : public Program, public ::testing::WithParamInterface<Windo
 
 TEST_P(ProgramWindow, ShowsTheShowAndClosesOnRequest) {
     const WindowCase& c = GetParam();
-    std::string folder = temp_folder();
-    running_ = start(kProgram, kRunFolder, c.args);
-    std::string id = window_id();
-    ASSERT_FALSE(id.empty()) << read_whole_file(running_.log);
+    std::string folder = TempFolder();
+    running = Start(kProgram, kRunFolder, c.args);
+    std::string id = WindowId();
+    ASSERT_FALSE(id.empty()) << ReadWholeFile(running.log);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 
     Shot shot;
-    screenshot(id, folder + "/shot.png", shot);
+    Screenshot(id, folder + "/shot.png", shot);
     ASSERT_EQ(shot.width, c.width);
     ASSERT_EQ(shot.height, c.height);
     Picture picture{&shot, c.left, c.top, c.factor};
@@ -225,10 +225,10 @@ TEST_P(ProgramWindow, ShowsTheShowAndClosesOnRequest) {
     expect_magnified_exactly(picture);
 
     xsession::SendDeleteWindow(id);
-    EXPECT_EQ(wait_for(running_.pid, 20.0), 0);
+    EXPECT_EQ(WaitFor(running.pid, 20.0), 0);
     // Nothing but what the program means to say: no library complaining at
     // exit about an audio device left open.
-    EXPECT_EQ(read_whole_file(running_.log), "Playing Low Tide Lanterns (8 chn)\n");
+    EXPECT_EQ(ReadWholeFile(running.log), "Playing Low Tide Lanterns (8 chn)\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Choices, ProgramWindow,
@@ -239,31 +239,31 @@ INSTANTIATE_TEST_SUITE_P(Choices, ProgramWindow,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Program, ACloseRequestWhileItStartsEndsItOnceTheGameBegins) {
-    running_ = start(kProgram, kRunFolder);
+    running = Start(kProgram, kRunFolder);
     // Asked once, as soon as the window exists: before the game has begun.
-    std::string id = early_window_id(running_.pid);
-    ASSERT_FALSE(id.empty()) << read_whole_file(running_.log);
+    std::string id = early_window_id(running.pid);
+    ASSERT_FALSE(id.empty()) << ReadWholeFile(running.log);
     xsession::SendDeleteWindow(id);
-    EXPECT_EQ(wait_for(running_.pid, 20.0), 0);
+    EXPECT_EQ(WaitFor(running.pid, 20.0), 0);
     // The game began (the module plays at its start) and then ended.
-    EXPECT_EQ(read_whole_file(running_.log), "Playing Low Tide Lanterns (8 chn)\n");
+    EXPECT_EQ(ReadWholeFile(running.log), "Playing Low Tide Lanterns (8 chn)\n");
 }
 
 TEST_F(Program, InterruptEndsItWhileTheMusicPlays) {
-    running_ = start(kProgram, kRunFolder);
-    ASSERT_FALSE(window_id().empty()) << read_whole_file(running_.log);
+    running = Start(kProgram, kRunFolder);
+    ASSERT_FALSE(WindowId().empty()) << ReadWholeFile(running.log);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    kill(running_.pid, SIGINT);
-    EXPECT_EQ(wait_for(running_.pid, 5.0), 128 + SIGINT);
+    kill(running.pid, SIGINT);
+    EXPECT_EQ(WaitFor(running.pid, 5.0), 128 + SIGINT);
 }
 
 TEST_F(Program, MissingModuleEndsWithTheLoadMessage) {
-    std::string empty = temp_folder();  // no spartanic.xm in the working directory
-    running_ = start(kProgram, empty);
-    int status = wait_for(running_.pid, 20.0);
+    std::string empty = TempFolder();  // no spartanic.xm in the working directory
+    running = Start(kProgram, empty);
+    int status = WaitFor(running.pid, 20.0);
     EXPECT_NE(status, 0);
     EXPECT_NE(status, -1);
-    std::string log = read_whole_file(running_.log);
+    std::string log = ReadWholeFile(running.log);
     EXPECT_NE(log.find("spartanic.xm"), std::string::npos) << log;
     EXPECT_EQ(log.find("Memory access violation"), std::string::npos) << log;
 }
@@ -271,24 +271,24 @@ TEST_F(Program, MissingModuleEndsWithTheLoadMessage) {
 TEST_F(Program, MissingDemoFontFallsBackToTheDefaultFont) {
     // A run folder of its own: the program, data/ with only the default
     // font, and the module.
-    std::string folder = temp_folder();
+    std::string folder = TempFolder();
     ASSERT_EQ(xsession::Run("mkdir -p " + folder + "/data && cp " + kProgram + " " + folder + "/ && cp " +
                             kRunFolder + "/data/kova_font.png " + folder + "/data/ && cp " + kRunFolder +
                             "/spartanic.xm " + folder + "/"),
               0);
-    running_ = start(folder + "/moonlit-harbor", folder);
-    std::string id = window_id();
-    ASSERT_FALSE(id.empty()) << read_whole_file(running_.log);
+    running = Start(folder + "/moonlit-harbor", folder);
+    std::string id = WindowId();
+    ASSERT_FALSE(id.empty()) << ReadWholeFile(running.log);
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
     Shot shot;
-    screenshot(id, folder + "/shot.png", shot);
+    Screenshot(id, folder + "/shot.png", shot);
     ASSERT_EQ(shot.width, 640);
     int white_text = 0;
     for (int y = 32; y < 300; ++y)
-        for (int x = 16; x < 600; ++x) white_text += is_white(shot.at(x, y));
+        for (int x = 16; x < 600; ++x) white_text += IsWhite(shot.At(x, y));
     EXPECT_GT(white_text, 500);  // the info text, in the default font
     xsession::SendDeleteWindow(id);
-    EXPECT_EQ(wait_for(running_.pid, 5.0), 0);
+    EXPECT_EQ(WaitFor(running.pid, 5.0), 0);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct VertexCapture {
     std::vector<CapturedVertex> drawn;
 };
 
-inline VertexCapture& vertex_capture() {
+inline VertexCapture& CapturedVertices() {
     static VertexCapture capture;
     return capture;
 }
@@ -33,16 +33,16 @@ inline VertexCapture& vertex_capture() {
 inline GlFunctions CapturingGl() {
     GlFunctions f = NullGl();
     f.VertexPointer = [](GLint, GLenum, GLsizei, const void* p) {
-        vertex_capture().vertices = static_cast<const gxtkVertex*>(p);
+        CapturedVertices().vertices = static_cast<const gxtkVertex*>(p);
     };
     f.Enable = [](GLenum cap) {
-        if (cap == GL_TEXTURE_2D) vertex_capture().texturing = true;
+        if (cap == GL_TEXTURE_2D) CapturedVertices().texturing = true;
     };
     f.Disable = [](GLenum cap) {
-        if (cap == GL_TEXTURE_2D) vertex_capture().texturing = false;
+        if (cap == GL_TEXTURE_2D) CapturedVertices().texturing = false;
     };
     f.DrawElements = [](GLenum, GLsizei count, GLenum, const void*) {
-        VertexCapture& c = vertex_capture();
+        VertexCapture& c = CapturedVertices();
         for (int i = 0; i < count / 6 * 4; ++i) c.drawn.push_back({c.vertices[i], c.texturing});
     };
     return f;
@@ -51,8 +51,8 @@ inline GlFunctions CapturingGl() {
 // Sets up the show on the GL table `table` and returns its application.
 inline c_MyApp* StartShowWithoutWindow(const GlFunctions& table) {
     gl = table;
-    init_graphics_globals();
-    register_graphics_roots();
+    InitGraphicsContextGlobals();
+    RegisterGraphicsRoots();
     InitDemoGlobals();
     deviceWidth = 640;
     deviceHeight = 480;

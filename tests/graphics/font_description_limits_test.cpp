@@ -32,7 +32,7 @@ protected:
     static void SetUpTestSuite() { gc_init(); }
     void SetUp() override {
         gl = NullGl();
-        init_graphics_globals();
+        InitGraphicsContextGlobals();
         SetGraphicsDevice(gc_new<gxtkGraphics>());
     }
     TextHost host;

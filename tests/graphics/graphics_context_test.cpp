@@ -11,12 +11,12 @@ class Context : public RecordingDevice {
 protected:
     void SetUp() override {
         RecordingDevice::SetUp();
-        init_graphics_globals();
+        InitGraphicsContextGlobals();
         SetGraphicsDevice(device);
         deviceWidth = 640;
         deviceHeight = 480;
         BeginRender();
-        gl_recorder().Reset();
+        TheGlRecorder().Reset();
     }
     void TearDown() override {
         EndRender();
@@ -37,7 +37,7 @@ TEST_F(Context, BeginRenderResetsTheFrameState) {
     SetScissor(5, 5, 5, 5);
     Translate(3, 4);
     PushMatrix();
-    gl_recorder().Reset();
+    TheGlRecorder().Reset();
     BeginRender();
     EXPECT_EQ(renderDevice, device);
     EXPECT_EQ(context->matrixSp, 0);
@@ -49,7 +49,7 @@ TEST_F(Context, BeginRenderResetsTheFrameState) {
     EXPECT_EQ(context->blend, 0);
     EXPECT_EQ(context->scissorW, 640);
     EXPECT_EQ(context->scissorH, 480);
-    EXPECT_EQ(rec().Names(), "BlendFunc Disable") << "default blend, and no scissor at full size";
+    EXPECT_EQ(Rec().Names(), "BlendFunc Disable") << "default blend, and no scissor at full size";
     EndRender();
     EXPECT_EQ(renderDevice, nullptr);
 }
@@ -129,7 +129,7 @@ TEST_F(Context, ColourFormsAndClearLeaveTheContextAsTheySay) {
     Clear(0x00336699);
     Clear(c);
     EXPECT_EQ(context->r, 1) << "Clear does not touch the colour";
-    std::vector<GlCall> clears = rec().Named("ClearColor");
+    std::vector<GlCall> clears = Rec().Named("ClearColor");
     ASSERT_EQ(clears.size(), 2u);
     EXPECT_FLOAT_EQ(clears[0].args[0], 0x33 / 255.0f);
     EXPECT_FLOAT_EQ(clears[0].args[2], 0x99 / 255.0f);
@@ -139,8 +139,8 @@ TEST_F(Context, ScissorKeepsFloatsAndGivesTheDeviceTruncatedInts) {
     SetScissor(10.7f, 20.2f, 100.9f, 50.5f);
     EXPECT_FLOAT_EQ(context->scissorX, 10.7f);
     EXPECT_FLOAT_EQ(context->scissorW, 100.9f);
-    ASSERT_EQ(rec().Count("Scissor"), 1);
-    EXPECT_EQ(rec().Named("Scissor")[0].args, (std::vector<double>{10, 480 - 20 - 50, 100, 50}));
+    ASSERT_EQ(Rec().Count("Scissor"), 1);
+    EXPECT_EQ(Rec().Named("Scissor")[0].args, (std::vector<double>{10, 480 - 20 - 50, 100, 50}));
 }
 
 }  // namespace

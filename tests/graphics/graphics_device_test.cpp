@@ -15,7 +15,7 @@ namespace {
 
 struct ModeHost : RtGame {
     std::vector<std::pair<int, int>> modes;
-    bool hasDesktop = false;
+    bool has_desktop = false;
     int w = 0, h = 0;
 
     Array<RtDisplayMode*> GetDisplayModes() override {
@@ -24,7 +24,7 @@ struct ModeHost : RtGame {
             out.Set(static_cast<int>(i), gc_new<RtDisplayMode>(modes[i].first, modes[i].second));
         return out;
     }
-    RtDisplayMode* GetDesktopMode() override { return hasDesktop ? gc_new<RtDisplayMode>(1920, 1080) : nullptr; }
+    RtDisplayMode* GetDesktopMode() override { return has_desktop ? gc_new<RtDisplayMode>(1920, 1080) : nullptr; }
     int GetDeviceWidth() override { return w; }
     int GetDeviceHeight() override { return h; }
 };
@@ -32,16 +32,16 @@ struct ModeHost : RtGame {
 class GraphicsDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = gl;
+        saved = gl;
         gl = RecordingGl();
-        init_graphics_globals();
-        init_display_mode_globals();
+        InitGraphicsContextGlobals();
+        InitDisplayModeGlobals();
     }
-    void TearDown() override { gl = saved_; }
+    void TearDown() override { gl = saved; }
     ModeHost host;
 
 private:
-    GlFunctions saved_;
+    GlFunctions saved;
 };
 
 TEST_F(GraphicsDevice, SetUpMakesTheDeviceCurrentAndAsksForTheDefaultFont) {
@@ -66,7 +66,7 @@ TEST_F(GraphicsDevice, SizeSyncFollowsTheHost) {
 
 TEST_F(GraphicsDevice, DisplayModesDropRepeatsAndKeepTheFirstPlace) {
     host.modes = {{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}};
-    host.hasDesktop = true;
+    host.has_desktop = true;
     InitDisplayModes();
     ASSERT_EQ(displayModes.Length(), 3);
     EXPECT_EQ(displayModes[0]->width, 800);
@@ -109,22 +109,22 @@ TEST_F(GraphicsDevice, RenderBracketForEachDeviceAnswer) {
     for (const Case& c : cases) {
         std::string log;
         ModeDevice device{c.mode, &log};
-        bool sawFramework = false;
+        bool saw_framework = false;
         RenderBracket(&device, [&] {
             log += "render ";
-            sawFramework = renderDevice != nullptr;
+            saw_framework = renderDevice != nullptr;
         });
         EXPECT_EQ(log, c.want) << "mode " << c.mode;
         if (c.mode != 2) {
-            EXPECT_EQ(sawFramework, c.framework) << "mode " << c.mode;
+            EXPECT_EQ(saw_framework, c.framework) << "mode " << c.mode;
         }
         EXPECT_EQ(renderDevice, nullptr) << "the framework's end ran, or its begin never did";
     }
 }
 
 TEST_F(GraphicsDevice, GlobalsSurviveFullCollectionsAsRoots) {
-    register_graphics_roots();
-    register_display_mode_roots();
+    RegisterGraphicsRoots();
+    RegisterDisplayModeRoots();
     host.modes = {{800, 600}};
     InitDisplayModes();
     gxtkGraphics* device = SetUpGraphicsDevice();

@@ -13,10 +13,10 @@ using Batching = RecordingDevice;
 TEST_F(Batching, TwoRectsGiveOneIndexedDrawOfTwelve) {
     device->DrawRect(0, 0, 10, 10);
     device->DrawRect(20, 0, 10, 10);
-    EXPECT_EQ(rec().calls.size(), 0u) << "nothing reaches GL before a flush";
+    EXPECT_EQ(Rec().calls.size(), 0u) << "nothing reaches GL before a flush";
     device->EndRender();
-    ASSERT_EQ(rec().Names(), "DrawElements");
-    const GlCall& draw = rec().calls[0];
+    ASSERT_EQ(Rec().Names(), "DrawElements");
+    const GlCall& draw = Rec().calls[0];
     EXPECT_EQ(draw.args[0], GL_TRIANGLES);
     EXPECT_EQ(draw.args[1], 12);
     EXPECT_EQ(draw.args[2], GL_UNSIGNED_SHORT);
@@ -34,16 +34,16 @@ TEST_F(Batching, QuadIndicesShareTheDiagonalOfCornersZeroAndTwo) {
 
 TEST_F(Batching, FullBufferFlushesAtTheQuadThatDoesNotFit) {
     for (int i = 0; i < 256; ++i) device->DrawRect(i, 0, 1, 1);
-    EXPECT_EQ(rec().Count("DrawElements"), 0);
+    EXPECT_EQ(Rec().Count("DrawElements"), 0);
     EXPECT_EQ(device->primCount, 1024);
     device->DrawRect(0, 5, 1, 1);
-    ASSERT_EQ(rec().Count("DrawElements"), 1);
-    EXPECT_EQ(rec().calls[0].args[1], 1536);
+    ASSERT_EQ(Rec().Count("DrawElements"), 1);
+    EXPECT_EQ(Rec().calls[0].args[1], 1536);
     EXPECT_EQ(device->primCount, 4);
     EXPECT_FLOAT_EQ(device->vertices[0].y, 5) << "the 257th quad starts the new batch";
     device->EndRender();
-    ASSERT_EQ(rec().Count("DrawElements"), 2);
-    EXPECT_EQ(rec().calls[1].args[1], 6);
+    ASSERT_EQ(Rec().Count("DrawElements"), 2);
+    EXPECT_EQ(Rec().calls[1].args[1], 6);
 }
 
 TEST_F(Batching, SurfaceChangesFlushAndTheSameSurfaceJoins) {
@@ -51,15 +51,15 @@ TEST_F(Batching, SurfaceChangesFlushAndTheSameSurfaceJoins) {
     gxtkSurface* b = Surface(8, 8);
     device->DrawRect(0, 0, 1, 1);
     device->DrawSurface(a, 0, 0);
-    ASSERT_EQ(rec().Names(), "DrawElements") << "the rectangles go first, untextured";
-    EXPECT_EQ(rec().calls[0].args[1], 6);
+    ASSERT_EQ(Rec().Names(), "DrawElements") << "the rectangles go first, untextured";
+    EXPECT_EQ(Rec().calls[0].args[1], 6);
     device->DrawSurface(a, 10, 0);
-    EXPECT_EQ(rec().calls.size(), 1u);
+    EXPECT_EQ(Rec().calls.size(), 1u);
     device->DrawSurface(b, 20, 0);
-    EXPECT_EQ(rec().Names(), "DrawElements Enable DrawElements Disable");
-    EXPECT_EQ(rec().calls[1].args[0], GL_TEXTURE_2D);
-    EXPECT_EQ(rec().calls[2].args[1], 12);
-    EXPECT_EQ(rec().calls[3].args[0], GL_TEXTURE_2D);
+    EXPECT_EQ(Rec().Names(), "DrawElements Enable DrawElements Disable");
+    EXPECT_EQ(Rec().calls[1].args[0], GL_TEXTURE_2D);
+    EXPECT_EQ(Rec().calls[2].args[1], 12);
+    EXPECT_EQ(Rec().calls[3].args[0], GL_TEXTURE_2D);
     EXPECT_EQ(device->primSurface, b);
 }
 
@@ -69,9 +69,9 @@ TEST_F(Batching, PrimitiveKindChangeFlushes) {
     device->DrawLine(0, 0, 5, 5);
     device->DrawRect(0, 0, 1, 1);
     device->EndRender();
-    ASSERT_EQ(rec().Names(), "DrawArrays DrawArrays DrawElements");
-    EXPECT_EQ(rec().calls[0].args, (std::vector<double>{GL_POINTS, 0, 2}));
-    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{GL_LINES, 0, 2}));
+    ASSERT_EQ(Rec().Names(), "DrawArrays DrawArrays DrawElements");
+    EXPECT_EQ(Rec().calls[0].args, (std::vector<double>{GL_POINTS, 0, 2}));
+    EXPECT_EQ(Rec().calls[1].args, (std::vector<double>{GL_LINES, 0, 2}));
 }
 
 TEST_F(Batching, ClearDropsTheBatchUndrawn) {
@@ -79,12 +79,12 @@ TEST_F(Batching, ClearDropsTheBatchUndrawn) {
     device->DrawRect(0, 0, 10, 10);
     device->Clear(255, 51, 0);
     device->EndRender();
-    ASSERT_EQ(rec().Names(), "ClearColor Clear");
-    EXPECT_FLOAT_EQ(rec().calls[0].args[0], 1.0f);
-    EXPECT_FLOAT_EQ(rec().calls[0].args[1], 0.2f);
-    EXPECT_FLOAT_EQ(rec().calls[0].args[2], 0.0f);
-    EXPECT_FLOAT_EQ(rec().calls[0].args[3], 1.0f);
-    EXPECT_EQ(rec().calls[1].args[0], GL_COLOR_BUFFER_BIT);
+    ASSERT_EQ(Rec().Names(), "ClearColor Clear");
+    EXPECT_FLOAT_EQ(Rec().calls[0].args[0], 1.0f);
+    EXPECT_FLOAT_EQ(Rec().calls[0].args[1], 0.2f);
+    EXPECT_FLOAT_EQ(Rec().calls[0].args[2], 0.0f);
+    EXPECT_FLOAT_EQ(Rec().calls[0].args[3], 1.0f);
+    EXPECT_EQ(Rec().calls[1].args[0], GL_COLOR_BUFFER_BIT);
 }
 
 TEST_F(Batching, ColourAlphaAndMatrixNeverFlush) {
@@ -93,7 +93,7 @@ TEST_F(Batching, ColourAlphaAndMatrixNeverFlush) {
     device->SetAlpha(0.5f);
     device->SetMatrix(2, 0, 0, 2, 5, 5);
     device->DrawRect(0, 0, 1, 1);
-    EXPECT_EQ(rec().calls.size(), 0u);
+    EXPECT_EQ(Rec().calls.size(), 0u);
     EXPECT_EQ(device->primCount, 8);
     EXPECT_NE(device->vertices[0].colour, device->vertices[4].colour);
 }
@@ -113,8 +113,8 @@ TEST_F(Polygons, FourVerticesJoinTheQuads) {
     device->DrawRect(0, 0, 1, 1);
     device->DrawPoly(Verts(4));
     device->EndRender();
-    ASSERT_EQ(rec().Names(), "DrawElements");
-    EXPECT_EQ(rec().calls[0].args[1], 12);
+    ASSERT_EQ(Rec().Names(), "DrawElements");
+    EXPECT_EQ(Rec().calls[0].args[1], 12);
 }
 
 TEST_F(Polygons, KindFollowsTheVertexCount) {
@@ -125,13 +125,13 @@ TEST_F(Polygons, KindFollowsTheVertexCount) {
     device->DrawPoly(Verts(5));
     device->DrawPoly(Verts(6));
     device->EndRender();
-    ASSERT_EQ(rec().Names(), "DrawArrays DrawArrays DrawArrays DrawArrays DrawArrays DrawArrays");
-    EXPECT_EQ(rec().calls[0].args, (std::vector<double>{GL_POINTS, 0, 1}));
-    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{GL_LINES, 0, 2}));
-    EXPECT_EQ(rec().calls[2].args, (std::vector<double>{GL_TRIANGLES, 0, 3}));
-    EXPECT_EQ(rec().calls[3].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 5}));
-    EXPECT_EQ(rec().calls[4].args, (std::vector<double>{GL_TRIANGLE_FAN, 5, 5}));
-    EXPECT_EQ(rec().calls[5].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 6}));
+    ASSERT_EQ(Rec().Names(), "DrawArrays DrawArrays DrawArrays DrawArrays DrawArrays DrawArrays");
+    EXPECT_EQ(Rec().calls[0].args, (std::vector<double>{GL_POINTS, 0, 1}));
+    EXPECT_EQ(Rec().calls[1].args, (std::vector<double>{GL_LINES, 0, 2}));
+    EXPECT_EQ(Rec().calls[2].args, (std::vector<double>{GL_TRIANGLES, 0, 3}));
+    EXPECT_EQ(Rec().calls[3].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 5}));
+    EXPECT_EQ(Rec().calls[4].args, (std::vector<double>{GL_TRIANGLE_FAN, 5, 5}));
+    EXPECT_EQ(Rec().calls[5].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 6}));
 }
 
 TEST_F(Polygons, EmptyAndOversizedDrawNothingAndKeepTheBatch) {
@@ -143,7 +143,7 @@ TEST_F(Polygons, EmptyAndOversizedDrawNothingAndKeepTheBatch) {
     device->DrawTexturedPoly(textured, Surface(4, 4), 0, 0);
     EXPECT_EQ(device->primType, 4);
     EXPECT_EQ(device->primCount, 4);
-    EXPECT_EQ(rec().calls.size(), 0u);
+    EXPECT_EQ(Rec().calls.size(), 0u);
     device->DrawPoly(Verts(1024));
     EXPECT_EQ(device->primCount, 1024);
 }
@@ -189,7 +189,7 @@ TEST_F(Geometry, OvalStartsRightmostAndRunsCounterClockwise) {
     EXPECT_NEAR(device->vertices[7].x, 120, 1e-4);  // a quarter turn: the top
     EXPECT_NEAR(device->vertices[7].y, 100, 1e-4);
     device->EndRender();
-    EXPECT_EQ(rec().calls[0].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 28}));
+    EXPECT_EQ(Rec().calls[0].args, (std::vector<double>{GL_TRIANGLE_FAN, 0, 28}));
 }
 
 TEST_F(Geometry, PointsAndLinesSitOnPixelCentresRectsDoNot) {
@@ -279,10 +279,10 @@ TEST_F(State, BeginRenderPointsTheArraysAtTheBatch) {
     device->DrawRect(0, 0, 1, 1);
     EXPECT_EQ(device->BeginRender(), 1);
     EXPECT_EQ(device->primCount, 0) << "a new frame starts with an empty batch";
-    EXPECT_EQ(rec().Names(),
+    EXPECT_EQ(Rec().Names(),
               "Viewport MatrixMode LoadIdentity Ortho MatrixMode LoadIdentity EnableClientState VertexPointer "
               "EnableClientState TexCoordPointer EnableClientState ColorPointer Enable BlendFunc Disable");
-    auto at = [&](int i) -> const GlCall& { return rec().calls[i]; };
+    auto at = [&](int i) -> const GlCall& { return Rec().calls[i]; };
     EXPECT_EQ(at(1).args[0], GL_PROJECTION);
     EXPECT_EQ(at(4).args[0], GL_MODELVIEW);
     EXPECT_EQ(at(7).args, (std::vector<double>{2, GL_FLOAT, 20}));
@@ -301,10 +301,10 @@ TEST_F(State, BlendFlushesAndSelectsAdditiveOnlyForOne) {
     device->SetBlend(1);
     device->SetBlend(2);
     device->SetBlend(0);
-    ASSERT_EQ(rec().Names(), "DrawElements BlendFunc BlendFunc BlendFunc");
-    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{GL_ONE, GL_ONE}));
-    EXPECT_EQ(rec().calls[2].args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
-    EXPECT_EQ(rec().calls[3].args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
+    ASSERT_EQ(Rec().Names(), "DrawElements BlendFunc BlendFunc BlendFunc");
+    EXPECT_EQ(Rec().calls[1].args, (std::vector<double>{GL_ONE, GL_ONE}));
+    EXPECT_EQ(Rec().calls[2].args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
+    EXPECT_EQ(Rec().calls[3].args, (std::vector<double>{GL_ONE, GL_ONE_MINUS_SRC_ALPHA}));
 }
 
 TEST_F(State, ScissorFlushesAndFlipsToBottomUpRows) {
@@ -312,11 +312,11 @@ TEST_F(State, ScissorFlushesAndFlipsToBottomUpRows) {
     device->SetScissor(10, 20, 100, 50);
     device->SetScissor(0, 0, 640, 480);
     device->SetScissor(0, 0, 640, 479);
-    ASSERT_EQ(rec().Names(), "DrawElements Enable Scissor Disable Enable Scissor");
-    EXPECT_EQ(rec().calls[1].args[0], GL_SCISSOR_TEST);
-    EXPECT_EQ(rec().calls[2].args, (std::vector<double>{10, 410, 100, 50}));
-    EXPECT_EQ(rec().calls[3].args[0], GL_SCISSOR_TEST);
-    EXPECT_EQ(rec().calls[5].args, (std::vector<double>{0, 1, 640, 479}));
+    ASSERT_EQ(Rec().Names(), "DrawElements Enable Scissor Disable Enable Scissor");
+    EXPECT_EQ(Rec().calls[1].args[0], GL_SCISSOR_TEST);
+    EXPECT_EQ(Rec().calls[2].args, (std::vector<double>{10, 410, 100, 50}));
+    EXPECT_EQ(Rec().calls[3].args[0], GL_SCISSOR_TEST);
+    EXPECT_EQ(Rec().calls[5].args, (std::vector<double>{0, 1, 640, 479}));
 }
 
 TEST_F(State, ReadPixelsFlushesAndReturnsRowsTopDown) {
@@ -324,8 +324,8 @@ TEST_F(State, ReadPixelsFlushesAndReturnsRowsTopDown) {
     Array<int> pixels(12);
     for (int i = 0; i < 12; ++i) pixels.Set(i, -1);
     device->ReadPixels(pixels, 1, 2, 3, 2, 1, 5);
-    ASSERT_EQ(rec().Names(), "DrawElements ReadPixels");
-    EXPECT_EQ(rec().calls[1].args, (std::vector<double>{1, 476, 3, 2, GL_BGRA, GL_UNSIGNED_BYTE}));
+    ASSERT_EQ(Rec().Names(), "DrawElements ReadPixels");
+    EXPECT_EQ(Rec().calls[1].args, (std::vector<double>{1, 476, 3, 2, GL_BGRA, GL_UNSIGNED_BYTE}));
     // The recorder's buffer holds 0 1 2 in GL's bottom row, 3 4 5 above it.
     const int expect[12] = {-1, 3, 4, 5, -1, -1, 0, 1, 2, -1, -1, -1};
     for (int i = 0; i < 12; ++i) EXPECT_EQ(pixels[i], expect[i]) << "element " << i;

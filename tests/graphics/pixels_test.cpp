@@ -137,16 +137,16 @@ TEST_F(Pixels, RgbaImageDrawsPremultipliedAndPixelExact) {
 TEST_F(Pixels, RgbGreyAndGreyAlphaImages) {
     c_Image* rgb = LoadImage(String(Png("rgb.png", 2, 1, 2, {1, 2, 3, 250, 128, 6}).c_str()), 0);
     c_Image* grey = LoadImage(String(Png("grey.png", 2, 1, 0, {77, 16}).c_str()), 0);
-    c_Image* greyAlpha = LoadImage(String(Png("ga.png", 2, 1, 4, {200, 100, 16, 255}).c_str()), 0);
-    ASSERT_TRUE(rgb && grey && greyAlpha);
+    c_Image* grey_alpha = LoadImage(String(Png("ga.png", 2, 1, 4, {200, 100, 16, 255}).c_str()), 0);
+    ASSERT_TRUE(rgb && grey && grey_alpha);
     EXPECT_EQ(rgb->surface->depth, 3);
     EXPECT_EQ(grey->surface->depth, 1);
-    EXPECT_EQ(greyAlpha->surface->depth, 2);
+    EXPECT_EQ(grey_alpha->surface->depth, 2);
     Frame([&] {
         Clear(0, 0, 0);
         DrawImageRect(rgb, 0, 0, 0, 0, 2, 1, 0);
         DrawImageRect(grey, 0, 1, 0, 0, 2, 1, 0);
-        DrawImageRect(greyAlpha, 0, 2, 0, 0, 2, 1, 0);
+        DrawImageRect(grey_alpha, 0, 2, 0, 0, 2, 1, 0);
     });
     EXPECT_EQ(Rgb(0, 0), 0x010203u);
     EXPECT_EQ(Rgb(1, 0), 0xFA8006u);

@@ -14,7 +14,7 @@
 class RecordingDevice : public ::testing::Test {
 protected:
     void SetUp() override {
-        saved_ = gl;
+        saved = gl;
         gl = RecordingGl();
         device = gc_new<gxtkGraphics>();
         device->BeginRender();
@@ -23,11 +23,11 @@ protected:
         device->SetColor(255, 255, 255);
         device->SetAlpha(1);
         device->SetMatrix(1, 0, 0, 1, 0, 0);
-        gl_recorder().Reset();
+        TheGlRecorder().Reset();
     }
-    void TearDown() override { gl = saved_; }
+    void TearDown() override { gl = saved; }
 
-    GlRecorder& rec() { return gl_recorder(); }
+    GlRecorder& Rec() { return TheGlRecorder(); }
 
     // A surface with the given size and no pixels; no texture is made while
     // no window exists.
@@ -50,5 +50,5 @@ protected:
     gxtkGraphics* device = nullptr;
 
 private:
-    GlFunctions saved_;
+    GlFunctions saved;
 };

@@ -33,17 +33,17 @@ protected:
             RtGlfwGame* host = new RtVantorixGame();
             host->OpenWindow(640, 480, kWindowDecorated);
         }
-        host_ = CurrentGlfwGame();
-        init_graphics_globals();
+        host = CurrentGlfwGame();
+        InitGraphicsContextGlobals();
         device = gc_new<gxtkGraphics>();
         SetGraphicsDevice(device);
-        deviceWidth = host_->GetDeviceWidth();
-        deviceHeight = host_->GetDeviceHeight();
+        deviceWidth = host->GetDeviceWidth();
+        deviceHeight = host->GetDeviceHeight();
         std::random_device seed;
-        dir_ = std::filesystem::temp_directory_path() / ("moonlit-gfx-" + std::to_string(seed()));
-        std::filesystem::create_directories(dir_);
+        dir = std::filesystem::temp_directory_path() / ("moonlit-gfx-" + std::to_string(seed()));
+        std::filesystem::create_directories(dir);
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
+    void TearDown() override { std::filesystem::remove_all(dir); }
 
     // One frame: the device's and the framework's begin, the drawing, both ends.
     void Frame(const std::function<void()>& draw) {
@@ -65,22 +65,22 @@ protected:
 
     // Writes the raw bytes as a PNG of the given colour type (0 grey, 2 RGB,
     // 4 grey-alpha, 6 RGBA) and returns its absolute path.
-    std::string Png(const std::string& name, int w, int h, int colourType, const std::vector<int>& bytes) {
+    std::string Png(const std::string& name, int w, int h, int colour_type, const std::vector<int>& bytes) {
         static const char* raw[] = {"gray", "", "rgb", "", "graya", "", "rgba"};
-        std::string rawPath = (dir_ / (name + ".raw")).string();
-        std::string out = (dir_ / name).string();
-        std::ofstream f(rawPath, std::ios::binary);
+        std::string raw_path = (dir / (name + ".raw")).string();
+        std::string out = (dir / name).string();
+        std::ofstream f(raw_path, std::ios::binary);
         for (int b : bytes) f.put(static_cast<char>(b));
         f.close();
         std::string cmd = "convert -size " + std::to_string(w) + "x" + std::to_string(h) + " -depth 8 " +
-                          raw[colourType] + ":" + rawPath + " -define png:color-type=" +
-                          std::to_string(colourType) + " -define png:bit-depth=8 " + out;
+                          raw[colour_type] + ":" + raw_path + " -define png:color-type=" +
+                          std::to_string(colour_type) + " -define png:bit-depth=8 " + out;
         EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
         return out;
     }
     // Writes a text file and returns its absolute path.
     std::string Text(const std::string& name, const std::string& text) {
-        std::string path = (dir_ / name).string();
+        std::string path = (dir / name).string();
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
@@ -88,6 +88,6 @@ protected:
     gxtkGraphics* device = nullptr;
 
 private:
-    RtGlfwGame* host_ = nullptr;
-    std::filesystem::path dir_;
+    RtGlfwGame* host = nullptr;
+    std::filesystem::path dir;
 };

@@ -23,7 +23,7 @@ void WriteBytes(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::string ReadBytes(const fs::path& path) { return read_whole_file(path.string()); }
+std::string ReadBytes(const fs::path& path) { return ReadWholeFile(path.string()); }
 
 // Standard error without OpenAL's own note at exit ("AL lib: ... device not
 // closed": the device lives until the process ends, by design).
@@ -37,8 +37,8 @@ std::string OurErrors(const std::string& err) {
 
 void ExpectShowRanAndClosed(const Outcome& o) {
     EXPECT_FALSE(Crashed(o)) << o.out << o.err;
-    EXPECT_TRUE(o.windowSeen) << o.out << o.err;
-    EXPECT_TRUE(o.closedByRequest);
+    EXPECT_TRUE(o.window_seen) << o.out << o.err;
+    EXPECT_TRUE(o.closed_by_request);
     EXPECT_TRUE(o.exited) << "signal " << o.signal << "\n" << o.out << o.err;
     EXPECT_EQ(o.status, 0) << o.out << o.err;
     EXPECT_NE(o.out.find("Playing "), std::string::npos) << o.out;
@@ -69,7 +69,7 @@ TEST_F(BadDataFiles, IntactFilesRunTheShowUntilClosed) {
 // says nothing. One test per form: each runs in a process of its own with
 // its own X server, so one slow run cannot take the others down with it.
 void ExpectFallbackWithBrokenFont(const RunFolder& run, void (*edit)(const fs::path&, const std::string&)) {
-    const fs::path font = run.data() / "fonti.png";
+    const fs::path font = run.Data() / "fonti.png";
     edit(font, ReadBytes(font));
     Outcome o = run.Run(kQuietAudio, std::chrono::seconds(2));
     ExpectShowRanAndClosed(o);
@@ -94,15 +94,15 @@ TEST_F(BadDataFiles, ADemoFontThatIsNoPngFallsBackSilently) {
 }
 
 TEST_F(BadDataFiles, ADemoFontNarrowerThanItsCellsFallsBack) {
-    const fs::path font = run.data() / "fonti.png";
+    const fs::path font = run.Data() / "fonti.png";
     // 90 pixels for 91 cells: no cell is a pixel wide.
     ASSERT_EQ(std::system(("convert -size 90x16 xc:white " + font.string()).c_str()), 0);
     ExpectShowRanAndClosed(run.Run(kQuietAudio, std::chrono::seconds(2)));
 }
 
 TEST_F(BadDataFiles, WithoutAnyFontTheShowRunsWithoutTextAndSaysSo) {
-    fs::remove(run.data() / "fonti.png");
-    fs::remove(run.data() / "kova_font.png");
+    fs::remove(run.Data() / "fonti.png");
+    fs::remove(run.Data() / "kova_font.png");
     Outcome o = run.Run(kQuietAudio);
     ExpectShowRanAndClosed(o);
     EXPECT_NE(o.err.find("No font could be loaded"), std::string::npos) << o.err;
@@ -111,7 +111,7 @@ TEST_F(BadDataFiles, WithoutAnyFontTheShowRunsWithoutTextAndSaysSo) {
 // Anything but a loadable module ends the program with the load message,
 // as a missing one does: no music is not the show.
 TEST_F(BadDataFiles, ABrokenModuleEndsWithTheLoadMessage) {
-    const fs::path module = run.dir() / "spartanic.xm";
+    const fs::path module = run.Dir() / "spartanic.xm";
     const std::string xm = ReadBytes(module);
     struct Case {
         const char* what;
@@ -136,7 +136,7 @@ TEST_F(BadDataFiles, ABrokenModuleEndsWithTheLoadMessage) {
 // A module cut anywhere past its header either loads what is there or is
 // refused with the load message; it never brings the program down.
 TEST_F(BadDataFiles, ATruncatedModuleNeverCrashes) {
-    const fs::path module = run.dir() / "spartanic.xm";
+    const fs::path module = run.Dir() / "spartanic.xm";
     const std::string xm = ReadBytes(module);
     for (size_t keep : {xm.size() / 8, xm.size() / 2, xm.size() - 1}) {
         WriteBytes(module, xm.substr(0, keep));
@@ -153,7 +153,7 @@ TEST_F(BadDataFiles, ATruncatedModuleNeverCrashes) {
 TEST_F(BadDataFiles, AnUnreadableDataFolderRunsWithoutText) {
     // Permissions do not hold for root: run as nobody then.
     std::string user = geteuid() == 0 ? "65534" : "";
-    chmod(run.data().c_str(), 0);
+    chmod(run.Data().c_str(), 0);
     Outcome o = run.Run(kQuietAudio, std::chrono::seconds(3), user);
     ExpectShowRanAndClosed(o);
     EXPECT_NE(o.err.find("No font could be loaded"), std::string::npos) << o.err;
@@ -162,7 +162,7 @@ TEST_F(BadDataFiles, AnUnreadableDataFolderRunsWithoutText) {
 TEST_F(BadDataFiles, WithoutADisplayGlfwInitFails) {
     Outcome o = run.Run("-u DISPLAY -u WAYLAND_DISPLAY " + kQuietAudio);
     EXPECT_FALSE(Crashed(o)) << o.out << o.err;
-    EXPECT_FALSE(o.windowSeen);
+    EXPECT_FALSE(o.window_seen);
     EXPECT_TRUE(o.exited);
     EXPECT_EQ(o.status, 255);
     EXPECT_NE(o.out.find("GLFW Error: err="), std::string::npos) << o.out;
@@ -175,7 +175,7 @@ TEST_F(BadDataFiles, WithoutASoundDeviceTheShowRunsSilently) {
     Outcome o = run.Run("-u SDL_AUDIODRIVER PULSE_SERVER=unix:/nonexistent ALSA_CONFIG_PATH=/nonexistent "
                         "ALSOFT_DRIVERS=none AUDIODEV=/nonexistent");
     EXPECT_FALSE(Crashed(o)) << o.out << o.err;
-    EXPECT_TRUE(o.windowSeen);
+    EXPECT_TRUE(o.window_seen);
     EXPECT_TRUE(o.exited);
     EXPECT_EQ(o.status, 0) << o.out << o.err;
     EXPECT_NE(o.err.find("Could not initialize sound, reason: "), std::string::npos) << o.err;

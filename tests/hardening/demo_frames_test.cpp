@@ -9,14 +9,14 @@
 TEST(DemoFrames, RunsItsFramesAndEndsCleanly) {
     ASSERT_TRUE(xsession::StartServer());
     demorun::RunFolder run;
-    std::filesystem::copy_file(MOONLIT_DEMO_FRAMES_PROGRAM, run.dir() / "demo-frames");
+    std::filesystem::copy_file(MOONLIT_DEMO_FRAMES_PROGRAM, run.Dir() / "demo-frames");
     demorun::Outcome o;
     pid_t pid = run.Start("SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null ASAN_OPTIONS=detect_leaks=1", "",
                           "./demo-frames", std::to_string(MOONLIT_DEMO_FRAMES));
     // At 50 frames a second, with room for a slow sanitized GL driver.
-    bool stillRunning = run.KeepsRunning(pid, o, std::chrono::seconds(60 + MOONLIT_DEMO_FRAMES / 10));
-    if (stillRunning) run.Close(pid, "", o, std::chrono::seconds(1));
-    EXPECT_FALSE(stillRunning) << "did not finish its frames in time";
+    bool still_running = run.KeepsRunning(pid, o, std::chrono::seconds(60 + MOONLIT_DEMO_FRAMES / 10));
+    if (still_running) run.Close(pid, "", o, std::chrono::seconds(1));
+    EXPECT_FALSE(still_running) << "did not finish its frames in time";
     EXPECT_TRUE(o.exited) << "signal " << o.signal << "\n" << o.out << o.err;
     EXPECT_EQ(o.status, 0) << o.out << o.err;
     EXPECT_NE(o.out.find("Playing "), std::string::npos) << o.out;

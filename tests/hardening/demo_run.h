@@ -29,8 +29,8 @@ struct Outcome {
     bool exited = false;     // ended by itself or after the close request
     int status = -1;         // exit status when exited
     int signal = 0;          // the signal that killed it, 0 if none
-    bool windowSeen = false;
-    bool closedByRequest = false;
+    bool window_seen = false;
+    bool closed_by_request = false;
     std::string out, err;
 };
 
@@ -43,31 +43,31 @@ class RunFolder {
 public:
     explicit RunFolder(FolderContents contents = FolderContents::kShow) {
         char tmpl[] = "/tmp/moonlit-run-XXXXXX";
-        dir_ = mkdtemp(tmpl);
+        dir = mkdtemp(tmpl);
         // Readable by anyone: an unprivileged user may run it (see Run).
-        chmod(dir_.c_str(), 0755);
+        chmod(dir.c_str(), 0755);
         if (contents == FolderContents::kNothing) return;
-        fs::copy_file(MOONLIT_DEMO_PROGRAM, dir_ / "moonlit-harbor");
-        fs::create_directory(dir_ / "data");
+        fs::copy_file(MOONLIT_DEMO_PROGRAM, dir / "moonlit-harbor");
+        fs::create_directory(dir / "data");
         const fs::path src = fs::path(MOONLIT_SOURCE_DIR) / "data";
-        fs::copy_file(src / "fonti.png", data() / "fonti.png");
-        fs::copy_file(src / "kova_font.png", data() / "kova_font.png");
-        fs::copy_file(src / "spartanic.xm", dir_ / "spartanic.xm");
+        fs::copy_file(src / "fonti.png", Data() / "fonti.png");
+        fs::copy_file(src / "kova_font.png", Data() / "kova_font.png");
+        fs::copy_file(src / "spartanic.xm", dir / "spartanic.xm");
     }
     ~RunFolder() {
-        chmod(data().c_str(), 0755);
+        chmod(Data().c_str(), 0755);
         std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        fs::remove_all(dir, ignored);
     }
 
-    fs::path dir() const { return dir_; }
-    fs::path data() const { return dir_ / "data"; }
+    fs::path Dir() const { return dir; }
+    fs::path Data() const { return dir / "data"; }
 
     // Starts the program with `env` (VAR=value words; "-u VAR" unsets) as
     // `user` (empty: as ourselves); returns its process id.
     pid_t Start(const std::string& env, const std::string& user = "",
                 const std::string& program = "./moonlit-harbor", const std::string& args = "") const {
-        std::string command = "cd " + dir_.string() + " && exec env " + env + " " +
+        std::string command = "cd " + dir.string() + " && exec env " + env + " " +
                               (user.empty() ? "" : "setpriv --reuid=" + user + " --regid=" + user +
                                                        " --clear-groups ") +
                               program + " " + args + " >" + OutPath() + " 2>" + ErrPath();
@@ -90,7 +90,7 @@ public:
             std::string window = xsession::Capture("xdotool search --all --pid " + std::to_string(pid) +
                                                    " --name 'Moonlit Harbor by torvin/brinecrew' 2>/dev/null | head -1");
             if (!window.empty()) {
-                o.windowSeen = true;
+                o.window_seen = true;
                 return window;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -128,7 +128,7 @@ public:
         do {
             if (!window.empty()) {
                 xsession::SendDeleteWindow(window);
-                o.closedByRequest = true;
+                o.closed_by_request = true;
             }
             if (!KeepsRunning(pid, o, std::chrono::milliseconds(1000))) return;
         } while (std::chrono::steady_clock::now() < deadline);
@@ -140,7 +140,7 @@ public:
     }
 
     // Start, wait for the window, let the show run for `runFor`, close.
-    Outcome Run(const std::string& env, std::chrono::seconds runFor = std::chrono::seconds(3),
+    Outcome Run(const std::string& env, std::chrono::seconds run_for = std::chrono::seconds(3),
                 const std::string& user = "") const {
         Outcome o;
         pid_t pid = Start(env, user);
@@ -149,24 +149,24 @@ public:
             if (o.signal == 0 && !o.exited) Close(pid, "", o, std::chrono::seconds(10));
             return o;
         }
-        if (!KeepsRunning(pid, o, runFor)) return o;
+        if (!KeepsRunning(pid, o, run_for)) return o;
         Close(pid, window, o);
         return o;
     }
 
 private:
-    std::string OutPath() const { return (dir_ / "stdout.txt").string(); }
-    std::string ErrPath() const { return (dir_ / "stderr.txt").string(); }
+    std::string OutPath() const { return (dir / "stdout.txt").string(); }
+    std::string ErrPath() const { return (dir / "stderr.txt").string(); }
 
     static void Finish(Outcome& o, int raw, const std::string& out, const std::string& err) {
         o.exited = WIFEXITED(raw);
         if (o.exited) o.status = WEXITSTATUS(raw);
         if (WIFSIGNALED(raw)) o.signal = WTERMSIG(raw);
-        o.out = read_whole_file(out);
-        o.err = read_whole_file(err);
+        o.out = ReadWholeFile(out);
+        o.err = ReadWholeFile(err);
     }
 
-    fs::path dir_;
+    fs::path dir;
 };
 
 // Never a crash: no fatal signal, and never our own handler's report of one.

@@ -42,7 +42,7 @@ TEST(Soak, ResidentMemoryStaysFlat) {
     const int interval = EnvSeconds("MOONLIT_SOAK_INTERVAL", 10);
     // The collector's first full cycles, the music player's buffers and the
     // GL driver's caches settle within the first quarter (at least 30 s).
-    const int warmUp = std::max(30, total / 4);
+    const int warm_up = std::max(30, total / 4);
 
     RunFolder run;
     Outcome o;
@@ -65,7 +65,7 @@ TEST(Soak, ResidentMemoryStaysFlat) {
 
     long settled = 0, highest = 0;
     for (const auto& [t, kb] : samples) {
-        if (t <= warmUp) settled = std::max(settled, kb);
+        if (t <= warm_up) settled = std::max(settled, kb);
         else highest = std::max(highest, kb);
     }
 #ifdef MOONLIT_SANITIZED

@@ -121,19 +121,19 @@ struct FakeJoysticks {
     static bool present[16];
     static float axes[2][8];
     static unsigned char buttons[2][16];
-    static int axisCount[2], buttonCount[2];
+    static int axis_count[2], button_count[2];
 
     static int Slot(int id) { return id == 2 ? 0 : 1; }
     static int Present(int id) { return present[id]; }
-    static const float* Axes(int id, int* count) { return *count = axisCount[Slot(id)], axes[Slot(id)]; }
+    static const float* Axes(int id, int* count) { return *count = axis_count[Slot(id)], axes[Slot(id)]; }
     static const unsigned char* Buttons(int id, int* count) {
-        return *count = buttonCount[Slot(id)], buttons[Slot(id)];
+        return *count = button_count[Slot(id)], buttons[Slot(id)];
     }
 };
 bool FakeJoysticks::present[16];
 float FakeJoysticks::axes[2][8];
 unsigned char FakeJoysticks::buttons[2][16];
-int FakeJoysticks::axisCount[2], FakeJoysticks::buttonCount[2];
+int FakeJoysticks::axis_count[2], FakeJoysticks::button_count[2];
 
 class Joysticks : public ::testing::Test {
 protected:
@@ -146,8 +146,8 @@ protected:
     }
     void TearDown() override { FakeJoysticks::present[2] = FakeJoysticks::present[5] = FakeJoysticks::present[7] = false; }
     void Configure(int pad, int axes, int buttons) {
-        FakeJoysticks::axisCount[pad] = axes;
-        FakeJoysticks::buttonCount[pad] = buttons;
+        FakeJoysticks::axis_count[pad] = axes;
+        FakeJoysticks::button_count[pad] = buttons;
     }
 
     RtGlfwGame host;

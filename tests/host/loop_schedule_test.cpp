@@ -15,19 +15,19 @@ namespace {
 
 // Each render takes `frameSeconds` of the fake clock; updates are counted.
 struct TimedDelegate : RtGameDelegate {
-    double frameSeconds = 0;
+    double frame_seconds = 0;
     int updates = 0;
     int renders = 0;
-    int rateOnUpdate = -1;  // when >= 0, the first update sets this rate
+    int rate_on_update = -1;  // when >= 0, the first update sets this rate
     void RenderGame() override {
         ++renders;
-        FakeClock::now += frameSeconds;
+        FakeClock::now += frame_seconds;
     }
     void UpdateGame() override {
         ++updates;
-        if (rateOnUpdate >= 0) {
-            CurrentGame()->SetUpdateRate(rateOnUpdate);
-            rateOnUpdate = -1;
+        if (rate_on_update >= 0) {
+            CurrentGame()->SetUpdateRate(rate_on_update);
+            rate_on_update = -1;
         }
     }
 };
@@ -68,14 +68,14 @@ protected:
 };
 
 TEST_F(LoopSchedule, RateZeroUpdatesOncePerRenderWithoutSleeping) {
-    delegate->frameSeconds = 0.05;
+    delegate->frame_seconds = 0.05;
     EXPECT_EQ(Passes(5), std::vector<int>(5, 1));
     EXPECT_TRUE(FakeClock::sleeps.empty());
 }
 
 TEST_F(LoopSchedule, FastFramesAt50HzSleepTheRestOfThePeriod) {
     host.SetUpdateRate(50);
-    delegate->frameSeconds = 0.010;
+    delegate->frame_seconds = 0.010;
     EXPECT_EQ(Passes(10), std::vector<int>(10, 1));
     // The first pass schedules; every later one waits about 10 ms.
     ASSERT_EQ(FakeClock::sleeps.size(), 9u);
@@ -88,14 +88,14 @@ TEST_F(LoopSchedule, FastFramesAt50HzSleepTheRestOfThePeriod) {
 TEST_F(LoopSchedule, SlowFramesAlternateFourUpdatesAndOne) {
     host.SetUpdateRate(50);
     // Just over 100 ms, so that five periods are always clearly behind.
-    delegate->frameSeconds = 0.101;
+    delegate->frame_seconds = 0.101;
     EXPECT_EQ(Passes(6), (std::vector<int>{1, 4, 1, 4, 1, 4}));
     EXPECT_TRUE(FakeClock::sleeps.empty());
 }
 
 TEST_F(LoopSchedule, SetUpdateRateRestartsTheScheduleFromTheClock) {
     host.SetUpdateRate(50);
-    delegate->frameSeconds = 0.101;
+    delegate->frame_seconds = 0.101;
     Pass();
     EXPECT_NE(host.nextUpdate, 0);
     host.SetUpdateRate(25);
@@ -107,9 +107,9 @@ TEST_F(LoopSchedule, SetUpdateRateRestartsTheScheduleFromTheClock) {
 
 TEST_F(LoopSchedule, AnUpdateThatChangesTheRateEndsThePassesUpdates) {
     host.SetUpdateRate(50);
-    delegate->frameSeconds = 0.3;
+    delegate->frame_seconds = 0.3;
     Pass();
-    delegate->rateOnUpdate = 50;
+    delegate->rate_on_update = 50;
     EXPECT_EQ(Pass(), 1);
     EXPECT_EQ(host.nextUpdate, 0);
 }

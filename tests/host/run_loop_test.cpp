@@ -15,14 +15,14 @@ namespace {
 
 struct FrameCounter : RtGameDelegate {
     int starts = 0, updates = 0, renders = 0;
-    int updatesAtFirstRender = -1;
+    int updates_at_first_render = -1;
     void StartGame() override {
         ++starts;
         CurrentGame()->SetUpdateRate(50);
     }
     void UpdateGame() override { ++updates; }
     void RenderGame() override {
-        if (renders++ == 0) updatesAtFirstRender = updates;
+        if (renders++ == 0) updates_at_first_render = updates;
         FakeClock::now += 0.010;  // each frame takes 10 ms
         if (renders == 20) glfwSetWindowShouldClose(CurrentGlfwGame()->GetWindow(), GLFW_TRUE);
     }
@@ -38,7 +38,7 @@ TEST(RunLoop, RendersOncePerPassAndUpdatesAt50HzUntilTheCloseFlag) {
     host.Run();
 
     EXPECT_EQ(counter->starts, 1);
-    EXPECT_EQ(counter->updatesAtFirstRender, 0);  // started, then rendered first
+    EXPECT_EQ(counter->updates_at_first_render, 0);  // started, then rendered first
     EXPECT_EQ(counter->renders, 20);
     EXPECT_EQ(counter->updates, 20);  // the flag is looked at when the next pass begins
     EXPECT_EQ(FakeClock::sleeps.size(), 19u);  // every pass after the first

@@ -62,13 +62,13 @@ protected:
 using ResolvePath = InTempDir;
 
 TEST_F(ResolvePath, MapsTheThreeFoldersBesideTheExecutable) {
-    std::string appDir = fs::read_symlink("/proc/self/exe").parent_path().string();
-    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://data/fonti.png")), appDir + "/data/fonti.png");
-    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://data/")), appDir + "/data/");
-    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://internal/a/b.txt")), appDir + "/internal/a/b.txt");
-    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://external/x")), appDir + "/external/x");
-    EXPECT_EQ(Utf8(host.appDir), appDir);
-    EXPECT_EQ(Utf8(host.internalDir), appDir + "/internal");
+    std::string app_dir = fs::read_symlink("/proc/self/exe").parent_path().string();
+    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://data/fonti.png")), app_dir + "/data/fonti.png");
+    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://data/")), app_dir + "/data/");
+    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://internal/a/b.txt")), app_dir + "/internal/a/b.txt");
+    EXPECT_EQ(Utf8(host.ResolvePath("vantorix://external/x")), app_dir + "/external/x");
+    EXPECT_EQ(Utf8(host.appDir), app_dir);
+    EXPECT_EQ(Utf8(host.internalDir), app_dir + "/internal");
 }
 
 TEST_F(ResolvePath, UnknownFormsAreEmptyAndOtherPathsUnchanged) {
@@ -141,17 +141,17 @@ TEST_F(StateFile, SaveThenLoadRoundTripsInTheCurrentDirectory) {
 TEST_F(StateFile, AFailedWriteKeepsThePreviousState) {
     ASSERT_EQ(host.SaveState("good old state"), 0);
     // A file-size limit makes the write fail part-way, as a full disk would.
-    struct sigaction ignore = {}, previousAction = {};
+    struct sigaction ignore = {}, previous_action = {};
     ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &previousAction);
-    rlimit previousLimit;
-    getrlimit(RLIMIT_FSIZE, &previousLimit);
-    rlimit small = previousLimit;
+    sigaction(SIGXFSZ, &ignore, &previous_action);
+    rlimit previous_limit;
+    getrlimit(RLIMIT_FSIZE, &previous_limit);
+    rlimit small = previous_limit;
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
     int result = host.SaveState(String(std::string(100000, 'x').c_str()));
-    setrlimit(RLIMIT_FSIZE, &previousLimit);
-    sigaction(SIGXFSZ, &previousAction, nullptr);
+    setrlimit(RLIMIT_FSIZE, &previous_limit);
+    sigaction(SIGXFSZ, &previous_action, nullptr);
 
     EXPECT_EQ(result, -2);
     EXPECT_EQ(ReadFile(".vantorixstate"), "good old state");
@@ -168,9 +168,9 @@ using LoadImageData = InTempDir;
 TEST_F(LoadImageData, DecodesPngsWithTheirOwnComponentCount) {
     struct Case {
         const char* colour;
-        int pngType;
+        int png_type;
         int components;
-        std::vector<int> firstPixel;
+        std::vector<int> first_pixel;
     } cases[] = {
         {"gray(40)", 0, 1, {40}},
         {"graya(40,0.4)", 4, 2, {40, 102}},
@@ -180,7 +180,7 @@ TEST_F(LoadImageData, DecodesPngsWithTheirOwnComponentCount) {
     for (const Case& c : cases) {
         std::string name = "image" + std::to_string(c.components) + ".png";
         std::string command = "convert -size 5x3 'xc:" + std::string(c.colour) +
-                              "' -depth 8 -define png:color-type=" + std::to_string(c.pngType) + " " + name;
+                              "' -depth 8 -define png:color-type=" + std::to_string(c.png_type) + " " + name;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         int w = 0, h = 0, n = 0;
         int external = gc_read_counters().external_bytes;
@@ -190,7 +190,7 @@ TEST_F(LoadImageData, DecodesPngsWithTheirOwnComponentCount) {
         EXPECT_EQ(h, 3);
         EXPECT_EQ(n, c.components);
         EXPECT_EQ(gc_read_counters().external_bytes - external, 5 * 3 * c.components);
-        for (int i = 0; i < n; ++i) EXPECT_NEAR(pixels[i], c.firstPixel[i], 1) << name << " component " << i;
+        for (int i = 0; i < n; ++i) EXPECT_NEAR(pixels[i], c.first_pixel[i], 1) << name << " component " << i;
         std::free(pixels);
     }
 }
@@ -239,13 +239,13 @@ TEST_F(OpenUrl, AHostileUrlReachesTheOpenerAsOneArgument) {
                                     (dir / "args.txt").string() + ".part\"\nmv \"" + (dir / "args.txt").string() +
                                     ".part\" \"" + (dir / "args.txt").string() + "\"\n");
     fs::permissions(bin / "xdg-open", fs::perms::owner_all);
-    std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-    setenv("PATH", (bin.string() + ":" + oldPath).c_str(), 1);
+    std::string old_path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    setenv("PATH", (bin.string() + ":" + old_path).c_str(), 1);
 
     std::string url = "http://x/?a='b'\";touch pwned;`touch pwned2`$(touch pwned3) & echo";
     host.OpenUrl(Text(url));
     for (int i = 0; i < 500 && !fs::exists(dir / "args.txt"); ++i) usleep(10000);
-    setenv("PATH", oldPath.c_str(), 1);
+    setenv("PATH", old_path.c_str(), 1);
 
     EXPECT_EQ(ReadFile(dir / "args.txt"), url + "\n");
     EXPECT_FALSE(fs::exists(dir / "pwned"));

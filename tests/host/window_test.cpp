@@ -62,8 +62,8 @@ protected:
         host->StartGame();
     }
     void SetUp() override {
-        windowId = xsession::Capture("xdotool search --sync --onlyvisible --name '^Moonlit Harbor by' | head -1");
-        ASSERT_FALSE(windowId.empty());
+        window_id = xsession::Capture("xdotool search --sync --onlyvisible --name '^Moonlit Harbor by' | head -1");
+        ASSERT_FALSE(window_id.empty());
         Pump([] { return false; }, 0.2);
         recorder->keys.clear();
     }
@@ -74,7 +74,7 @@ protected:
     }
     // Puts the pointer on the window and gives it the keyboard focus.
     void Focus() {
-        ASSERT_EQ(xsession::Run("xdotool mousemove --window " + windowId + " 100 100 windowfocus --sync " + windowId),
+        ASSERT_EQ(xsession::Run("xdotool mousemove --window " + window_id + " 100 100 windowfocus --sync " + window_id),
                   0);
         Pump([] { return false; }, 0.1);
         recorder->keys.clear();
@@ -82,24 +82,24 @@ protected:
 
     static RtVantorixGame* host;
     static Recorder* recorder;
-    std::string windowId;
+    std::string window_id;
 };
 
 RtVantorixGame* Window::host = nullptr;
 Recorder* Window::recorder = nullptr;
 
 TEST_F(Window, Is640By480AndCentredOnTheScreen) {
-    std::string geometry = xsession::Capture("xdotool getwindowgeometry " + windowId);
+    std::string geometry = xsession::Capture("xdotool getwindowgeometry " + window_id);
     EXPECT_NE(geometry.find("Position: 192,144"), std::string::npos) << geometry;
     EXPECT_NE(geometry.find("Geometry: 640x480"), std::string::npos) << geometry;
     EXPECT_EQ(host->GetDeviceWidth(), 640);
     EXPECT_EQ(host->GetDeviceHeight(), 480);
-    EXPECT_EQ(xsession::Capture("xdotool getwindowname " + windowId), "Moonlit Harbor by torvin/brinecrew");
+    EXPECT_EQ(xsession::Capture("xdotool getwindowname " + window_id), "Moonlit Harbor by torvin/brinecrew");
     EXPECT_EQ(CurrentContextGeneration(), 1);
 }
 
 TEST_F(Window, ACloseRequestArrivesAsKey432DownThenUpAndTheWindowStays) {
-    ASSERT_EQ(xsession::SendDeleteWindow(windowId), 0);
+    ASSERT_EQ(xsession::SendDeleteWindow(window_id), 0);
     ASSERT_TRUE(Pump([&] { return Received({kEventKeyUp, kKeyCloseRequest}); }));
     EXPECT_EQ(recorder->keys, (std::vector<Event>{{1, 432}, {2, 432}}));
     EXPECT_FALSE(host->CloseRequested());
@@ -138,7 +138,7 @@ TEST_F(Window, KeysWithoutACodeSendNothing) {
 TEST_F(Window, AClickPressesTheLeftButtonAndTheFirstTouchTogether) {
     Focus();
     c_InputDevice* in = recorder->input;
-    ASSERT_EQ(xsession::Run("xdotool mousemove --window " + windowId + " 50 60 mousedown 1"), 0);
+    ASSERT_EQ(xsession::Run("xdotool mousemove --window " + window_id + " 50 60 mousedown 1"), 0);
     ASSERT_TRUE(Pump([&] { return in->keyDown[1]; }));
     EXPECT_TRUE(in->keyDown[384]);
     EXPECT_EQ(in->keyHits[1], 1);
@@ -180,7 +180,7 @@ TEST_F(Window, ClipboardAndTitleRoundTrip) {
     EXPECT_TRUE(host->GetClipboardText() == clip);
     host->SetWindowTitle("Harbor at night");
     Pump([] { return false; }, 0.1);
-    EXPECT_EQ(xsession::Capture("xdotool getwindowname " + windowId), "Harbor at night");
+    EXPECT_EQ(xsession::Capture("xdotool getwindowname " + window_id), "Harbor at night");
     host->SetWindowTitle(kWindowTitle);
 }
 
@@ -190,7 +190,7 @@ TEST_F(Window, SetWindowIconTakesAnyImageAndIgnoresMissingOnes) {
     host->SetWindowIcon(String(png.c_str()));  // three components: widened to RGBA
     host->SetWindowIcon("/nonexistent/icon.png");
     Pump([] { return false; }, 0.1);
-    std::string prop = xsession::Capture("xprop -id " + windowId + " _NET_WM_ICON | head -c 60");
+    std::string prop = xsession::Capture("xprop -id " + window_id + " _NET_WM_ICON | head -c 60");
     EXPECT_NE(prop.find("16 x 16"), std::string::npos) << prop;
     std::remove(png.c_str());
 }

@@ -81,8 +81,8 @@ inline std::string Capture(const std::string& command) {
 inline int Run(const std::string& command) { return std::system(command.c_str()); }
 
 // Asks the window to close the way a window manager's close button does.
-inline int SendDeleteWindow(const std::string& windowId) {
-    return Run(std::string(MOONLIT_SOURCE_DIR) + "/scripts/close-window " + windowId);
+inline int SendDeleteWindow(const std::string& window_id) {
+    return Run(std::string(MOONLIT_SOURCE_DIR) + "/scripts/close-window " + window_id);
 }
 
 }  // namespace xsession

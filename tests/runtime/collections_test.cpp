@@ -17,14 +17,14 @@ using IntMap = c_IntMapOf<Value>;
 using Node = c_NodeOf<Value>;
 
 // Returns the black height, or -1 when an invariant fails.
-int check_subtree(Node* node, Node* parent, long long lo, long long hi) {
+int CheckSubtree(Node* node, Node* parent, long long lo, long long hi) {
     if (!node) return 1;
     if (node->parent != parent || node->key <= lo || node->key >= hi) return -1;
     if (node->color == Node::kRed && ((node->left && node->left->color == Node::kRed) ||
                                       (node->right && node->right->color == Node::kRed)))
         return -1;
-    int l = check_subtree(node->left, node, lo, node->key);
-    int r = check_subtree(node->right, node, node->key, hi);
+    int l = CheckSubtree(node->left, node, lo, node->key);
+    int r = CheckSubtree(node->right, node, node->key, hi);
     if (l < 0 || l != r) return -1;
     return l + (node->color == Node::kBlack ? 1 : 0);
 }
@@ -84,7 +84,7 @@ TEST(Maps, RandomInsertionsMatchStdMapAndKeepInvariants) {
     gc_collect_full();
     gc_collect_full();
     gc_reclaim_all();
-    ASSERT_GT(check_subtree(m->root, nullptr, -(1LL << 40), 1LL << 40), 0);
+    ASSERT_GT(CheckSubtree(m->root, nullptr, -(1LL << 40), 1LL << 40), 0);
     EXPECT_EQ(m->root->color, Node::kBlack);
     for (auto& [key, value] : expected) ASSERT_EQ(m->Get(key)->n, value);
     EXPECT_EQ(m->Get(20001), nullptr);

@@ -13,7 +13,7 @@ namespace {
 
 // Replaces standard input with `text`, so the prompt reads a line that
 // names an address only this process knows.
-void feed_stdin(const std::string& text) {
+void FeedStdin(const std::string& text) {
     char path[] = "/tmp/moonlit-probe-XXXXXX";
     std::FILE* f = fdopen(mkstemp(path), "w");
     std::fputs(text.c_str(), f);
@@ -22,7 +22,7 @@ void feed_stdin(const std::string& text) {
     std::remove(path);
 }
 
-std::string address_of(const void* p) {
+std::string AddressOf(const void* p) {
     char text[64];
     std::snprintf(text, sizeof text, "%p", p);
     return text;
@@ -50,17 +50,17 @@ int main(int argc, char** argv) {
     }
     if (mode == "at-object") {
         Object* o = gc_new<Object>();
-        feed_stdin("@" + address_of(o) + "\nq\n");
+        FeedStdin("@" + AddressOf(o) + "\nq\n");
         RuntimeError("probe");
     }
     if (mode == "at-array") {
         Array<int> a(4);
-        feed_stdin("@" + address_of(a.Body()) + "\n@" + address_of(Array<int>().Body()) + "\nq\n");
+        FeedStdin("@" + AddressOf(a.Body()) + "\n@" + AddressOf(Array<int>().Body()) + "\nq\n");
         RuntimeError("probe");
     }
     if (mode == "at-stack") {
         int local = 0;
-        feed_stdin("@" + address_of(&local) + "\nq\n");
+        FeedStdin("@" + AddressOf(&local) + "\nq\n");
         RuntimeError("probe");
     }
     if (mode == "prompt") RuntimeError("probe");

@@ -14,93 +14,93 @@ const std::string kProbe = ERROR_PROBE;
 // The sanitizers must let our own SIGSEGV handler see the fault.
 const std::string kEnv = "ASAN_OPTIONS=handle_segv=0:detect_leaks=0";
 
-ChildResult probe(const std::string& mode, const std::string& input = "") {
-    return run_child(kProbe + " " + mode, input, kEnv);
+ChildResult Probe(const std::string& mode, const std::string& input = "") {
+    return RunChild(kProbe + " " + mode, input, kEnv);
 }
 
 const std::string kBanner = "{{~~~~}}\n\n";
 
 TEST(Errors, EmptyErrorExitsZeroSilently) {
-    ChildResult r = probe("error-empty");
+    ChildResult r = Probe("error-empty");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "");
 }
 
 TEST(Errors, MessageReportsThenEndsAtEndOfInput) {
-    ChildResult r = probe("error");
+    ChildResult r = Probe("error");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "Vantorix Runtime Error : boom\n\n");
     EXPECT_EQ(r.err, kBanner);
 }
 
 TEST(Errors, RealSegfaultReachesTheHandler) {
-    ChildResult r = probe("segv");
+    ChildResult r = Probe("segv");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "Vantorix Runtime Error : Memory access violation\n\n");
     EXPECT_EQ(r.err, kBanner);
 }
 
 TEST(Errors, UncaughtThrowableEndsWithoutPrompt) {
-    ChildResult r = probe("uncaught");
+    ChildResult r = Probe("uncaught");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "Vantorix Runtime Error : Uncaught Vantorix Exception\n");
     EXPECT_EQ(r.err, "");
 }
 
 TEST(Errors, PrintIsUtf8AndDebugLogIsEightBit) {
-    ChildResult r = probe("print");
+    ChildResult r = Probe("print");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "caf\xc3\xa9\n");
     EXPECT_EQ(r.err, "caf\xe9\n");
 }
 
 TEST(Prompt, QuestionMarkIsIgnoredAndQuitExitsZero) {
-    ChildResult r = probe("prompt", "?\nq\n");
+    ChildResult r = Probe("prompt", "?\nq\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, kBanner);
 }
 
 TEST(Prompt, UnknownCommandIsEchoedAndFails) {
-    ChildResult r = probe("prompt", "x\n");
+    ChildResult r = Probe("prompt", "x\n");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "Vantorix Runtime Error : probe\n\n????? x ?????");
 }
 
 TEST(Prompt, ResumeReportsTheErrorAgain) {
-    ChildResult r = probe("prompt", "r\nq\n");
+    ChildResult r = Probe("prompt", "r\nq\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Vantorix Runtime Error : probe\n\nVantorix Runtime Error : probe\n\n");
     EXPECT_EQ(r.err, kBanner + kBanner);
 }
 
 TEST(Prompt, LineWithoutNewlineFails) {
-    EXPECT_EQ(probe("prompt", "q").status, 255);
+    EXPECT_EQ(Probe("prompt", "q").status, 255);
 }
 
 TEST(Prompt, AtNullAnswersAnEmptyLine) {
-    ChildResult r = probe("prompt", "@0\nq\n");
+    ChildResult r = Probe("prompt", "@0\nq\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, kBanner + "\n");
 }
 
 TEST(Prompt, AtLiveObjectAnswersItsDebugText) {
-    ChildResult r = probe("at-object");
+    ChildResult r = Probe("at-object");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, kBanner + "+Object\n\n");
 }
 
 TEST(Prompt, AtArrayBodyIsKnownButHasNoDebugText) {
-    ChildResult r = probe("at-array");
+    ChildResult r = Probe("at-array");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, kBanner + "\n\n");
 }
 
 TEST(Prompt, AtUnknownAddressIsNeverDereferenced) {
-    ChildResult r = probe("at-stack");
+    ChildResult r = Probe("at-stack");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, kBanner + "\n");
-    EXPECT_EQ(probe("prompt", "@deadbeef\n@zz\nq\n").err, kBanner + "\n\n");
+    EXPECT_EQ(Probe("prompt", "@deadbeef\n@zz\nq\n").err, kBanner + "\n\n");
 }
 
 }  // namespace

@@ -38,23 +38,23 @@ protected:
         gc_clear_roots();
         gc_add_root(+[]() -> gc_object* { return g_root; });
         gc_add_root(+[]() -> gc_object* { return g_holder; });
-        settle();
+        Settle();
         g_destroyed = 0;
     }
     void TearDown() override {
         g_root = nullptr;
         g_holder = nullptr;
-        settle();
+        Settle();
         EXPECT_STREQ(gc_check_heap(), "");
     }
     // Two full collections and enough allocation to destroy all garbage.
-    static void settle() {
+    static void Settle() {
         gc_collect_full();
         gc_collect_full();
-        flush_garbage();
+        FlushGarbage();
     }
-    static void flush_garbage() { gc_reclaim_all(); }
-    static Node* chain(int n) {
+    static void FlushGarbage() { gc_reclaim_all(); }
+    static Node* Chain(int n) {
         Node* head = nullptr;
         for (int i = 0; i < n; ++i) {
             Node* node = gc_new<Node>();
@@ -63,7 +63,7 @@ protected:
         }
         return head;
     }
-    static int length(Node* n) {
+    static int Length(Node* n) {
         int k = 0;
         for (; n; n = n->next) ++k;
         return k;
@@ -71,32 +71,32 @@ protected:
 };
 
 TEST_F(Collector, ReachableGraphSurvivesManyCyclesAndGarbageIsDestroyed) {
-    gc_assign(g_root, chain(100));
+    gc_assign(g_root, Chain(100));
     for (int cycle = 0; cycle < 20; ++cycle) {
-        chain(50);  // unreachable at once
+        Chain(50);  // unreachable at once
         // Nodes shaded by the barrier while the chain was built float
         // through one cycle; the second one finds them unreachable.
         gc_collect_full();
         gc_collect_full();
-        flush_garbage();
-        ASSERT_EQ(length(g_root), 100);
+        FlushGarbage();
+        ASSERT_EQ(Length(g_root), 100);
         ASSERT_STREQ(gc_check_heap(), "");
     }
     EXPECT_EQ(g_destroyed, 20 * 50);
 }
 
 TEST_F(Collector, DestructionWaitsForLaterAllocation) {
-    chain(10);
+    Chain(10);
     gc_collect_full();
     gc_collect_full();
     EXPECT_EQ(g_destroyed, 0);
     EXPECT_EQ(gc_read_counters().garbage_bytes, 10 * 56);
-    flush_garbage();
+    FlushGarbage();
     EXPECT_EQ(g_destroyed, 10);
 }
 
 TEST_F(Collector, SmallCellsAreReused) {
-    Node* a = chain(1);
+    Node* a = Chain(1);
     void* address = a;
     gc_collect_full();
     Node* b = gc_new<Node>();  // destroys `a` first and takes its cell
@@ -119,7 +119,7 @@ TEST_F(Collector, EveryBarrierPathKeepsObjectsAlive) {
     g_holder->nodes.Set(1, gc_new<Node>());             // element store
     gc_collect_full();
     gc_collect_full();
-    flush_garbage();
+    FlushGarbage();
     EXPECT_EQ(g_destroyed, 0);
     EXPECT_NE(g_root->next, nullptr);
     EXPECT_NE(g_holder->nodes[1], nullptr);
@@ -140,7 +140,7 @@ TEST_F(Collector, StoreThatSkipsTheBarrierIsReportedOrLosesTheObject) {
     EXPECT_DEATH(store_without_barrier(), "Heap check: a marked .*Node refers to an unmarked .*Node");
     gc_set_heap_check(false);
     store_without_barrier();
-    flush_garbage();
+    FlushGarbage();
     EXPECT_EQ(g_destroyed, 1);
     g_root->next = nullptr;
     gc_set_heap_check(was);
@@ -177,8 +177,8 @@ TEST_F(Collector, DrainStopsAtTargetAndIsBreadthFirst) {
 }
 
 TEST_F(Collector, FullCollectionResetsCounters) {
-    gc_assign(g_root, chain(10));
-    chain(5);
+    gc_assign(g_root, Chain(10));
+    Chain(5);
     gc_collect_full();
     gc_collect_full();
     gc_counters c = gc_read_counters();
@@ -201,7 +201,7 @@ TEST_F(Collector, StepTriggersFullCollectionPastEightMegabytes) {
     gc_collect_step();
     EXPECT_EQ(gc_read_counters().current_mark_bit, cycles_bit);
     gc_add_external_bytes(1);
-    chain(3);
+    Chain(3);
     gc_collect_step();
     gc_counters c = gc_read_counters();
     EXPECT_NE(c.current_mark_bit, cycles_bit);
@@ -211,7 +211,7 @@ TEST_F(Collector, StepTriggersFullCollectionPastEightMegabytes) {
 
 TEST_F(Collector, PacingMarksTheOldHeapByTheTimeTheTriggerIsReached) {
     if (kGcStress) GTEST_SKIP() << "stress builds end a cycle at every step";
-    gc_assign(g_root, chain(2000));
+    gc_assign(g_root, Chain(2000));
     gc_collect_full();
     gc_collect_full();
     // Allocate about half the trigger in garbage; half the old heap must

@@ -12,24 +12,24 @@
 
 namespace {
 
-std::string utf8(const String& s) {
+std::string Utf8(const String& s) {
     std::vector<unsigned char> bytes;
     s.ToUtf8(bytes);
     return std::string(bytes.begin(), bytes.end());
 }
 
-String bytes_to_string(const std::vector<unsigned char>& b) {
+String BytesToString(const std::vector<unsigned char>& b) {
     return String::FromBytes(b.data(), static_cast<int>(b.size()));
 }
 
 TEST(Strings, FloatFormatting) {
-    EXPECT_EQ(utf8(String(3.0f)), "3.0");
-    EXPECT_EQ(utf8(String(-0.0f)), "-0.0");
-    EXPECT_EQ(utf8(String(0.5f)), "0.5");
-    EXPECT_EQ(utf8(String(0.1f)), "0.10000000149011612");
-    EXPECT_EQ(utf8(String(16777216.0f)), "16777216.0");
-    EXPECT_EQ(utf8(String(1e20f)), "1.0000000200408773e+20");
-    EXPECT_EQ(utf8(String(-7)), "-7");
+    EXPECT_EQ(Utf8(String(3.0f)), "3.0");
+    EXPECT_EQ(Utf8(String(-0.0f)), "-0.0");
+    EXPECT_EQ(Utf8(String(0.5f)), "0.5");
+    EXPECT_EQ(Utf8(String(0.1f)), "0.10000000149011612");
+    EXPECT_EQ(Utf8(String(16777216.0f)), "16777216.0");
+    EXPECT_EQ(Utf8(String(1e20f)), "1.0000000200408773e+20");
+    EXPECT_EQ(Utf8(String(-7)), "-7");
 }
 
 TEST(Strings, EightBitLiteralsWidenSigned) {
@@ -121,25 +121,25 @@ TEST(Strings, ToIntAndToLower) {
 
 TEST(Strings, Utf8Encoding) {
     const uint16_t units[] = {'A', 0xe9, 0x20ac, 0xD83D, 0};
-    EXPECT_EQ(utf8(String(units)), "A\xc3\xa9\xe2\x82\xac\xed\xa0\xbd");
+    EXPECT_EQ(Utf8(String(units)), "A\xc3\xa9\xe2\x82\xac\xed\xa0\xbd");
 }
 
 TEST(Strings, FromBytesByteOrderMarks) {
-    EXPECT_EQ(bytes_to_string({0xff, 0xfe, 0x41, 0x00, 0x42}), String("A"));
-    EXPECT_EQ(bytes_to_string({0xfe, 0xff, 0x00, 0x41, 0x20, 0xac}).Data()[1], 0x20ac);
-    EXPECT_EQ(bytes_to_string({0xef, 0xbb, 0xbf, 'h', 'i'}), String("hi"));
-    EXPECT_EQ(bytes_to_string({0xff, 0xfe}).Length(), 0);
-    EXPECT_EQ(bytes_to_string({}).Length(), 0);
+    EXPECT_EQ(BytesToString({0xff, 0xfe, 0x41, 0x00, 0x42}), String("A"));
+    EXPECT_EQ(BytesToString({0xfe, 0xff, 0x00, 0x41, 0x20, 0xac}).Data()[1], 0x20ac);
+    EXPECT_EQ(BytesToString({0xef, 0xbb, 0xbf, 'h', 'i'}), String("hi"));
+    EXPECT_EQ(BytesToString({0xff, 0xfe}).Length(), 0);
+    EXPECT_EQ(BytesToString({}).Length(), 0);
 }
 
 TEST(Strings, FromBytesFallsBackToEightBit) {
-    String s = bytes_to_string({'c', 'a', 'f', 0xe9});
+    String s = BytesToString({'c', 'a', 'f', 0xe9});
     ASSERT_EQ(s.Length(), 4);
     EXPECT_EQ(s[3], 0xe9);
     // Stray continuation, four-byte lead, cut-off sequence.
-    EXPECT_EQ(bytes_to_string({0x80, 'a'}).Length(), 2);
-    EXPECT_EQ(bytes_to_string({0xf0, 0x9f, 0x98, 0x80}).Length(), 4);
-    EXPECT_EQ(bytes_to_string({'a', 0xe2, 0x82}).Length(), 3);
+    EXPECT_EQ(BytesToString({0x80, 'a'}).Length(), 2);
+    EXPECT_EQ(BytesToString({0xf0, 0x9f, 0x98, 0x80}).Length(), 4);
+    EXPECT_EQ(BytesToString({'a', 0xe2, 0x82}).Length(), 3);
 }
 
 TEST(Strings, Utf8RoundTripsThroughFromBytes) {
@@ -148,7 +148,7 @@ TEST(Strings, Utf8RoundTripsThroughFromBytes) {
     String original = String::FromUtf16(units.data(), static_cast<int>(units.size()));
     std::vector<unsigned char> bytes;
     original.ToUtf8(bytes);
-    EXPECT_EQ(bytes_to_string(bytes), original);
+    EXPECT_EQ(BytesToString(bytes), original);
 }
 
 TEST(Strings, LoadTextReadsAcrossChunks) {

@@ -17,7 +17,7 @@ struct ChildResult {
     std::string err;
 };
 
-inline std::string read_whole_file(const std::string& path) {
+inline std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream s;
     s << in.rdbuf();
@@ -25,7 +25,7 @@ inline std::string read_whole_file(const std::string& path) {
 }
 
 // `command` is run by /bin/sh; its standard input is `input` (from a file).
-inline ChildResult run_child(const std::string& command, const std::string& input = "",
+inline ChildResult RunChild(const std::string& command, const std::string& input = "",
                              const std::string& env = "") {
     char dir_template[] = "/tmp/moonlit-child-XXXXXX";
     std::string dir = mkdtemp(dir_template);
@@ -35,8 +35,8 @@ inline ChildResult run_child(const std::string& command, const std::string& inpu
     ChildResult r;
     if (WIFEXITED(raw)) r.status = WEXITSTATUS(raw);
     else if (WIFSIGNALED(raw)) r.status = 128 + WTERMSIG(raw);
-    r.out = read_whole_file(dir + "/out");
-    r.err = read_whole_file(dir + "/err");
+    r.out = ReadWholeFile(dir + "/out");
+    r.err = ReadWholeFile(dir + "/err");
     std::system(("rm -rf " + dir).c_str());
     return r;
 }

@@ -39,13 +39,13 @@ std::string Lower(std::string s) {
 class Scratch {
 public:
     Scratch() {
-        char dirTemplate[] = "/tmp/moonlit-players-XXXXXX";
-        if (!mkdtemp(dirTemplate)) throw std::runtime_error("cannot make a scratch folder");
-        dir_ = dirTemplate;
-        fs::copy_file(kModule, dir_ / "spartanic.xm");
+        char dir_template[] = "/tmp/moonlit-players-XXXXXX";
+        if (!mkdtemp(dir_template)) throw std::runtime_error("cannot make a scratch folder");
+        dir = dir_template;
+        fs::copy_file(kModule, dir / "spartanic.xm");
     }
-    ~Scratch() { fs::remove_all(dir_); }
-    const fs::path& Dir() const { return dir_; }
+    ~Scratch() { fs::remove_all(dir); }
+    const fs::path& Dir() const { return dir; }
 
     struct Result {
         int status;
@@ -53,13 +53,13 @@ public:
     };
     // Runs a shell command in the scratch folder, with no sound card needed.
     Result Run(const std::string& command) const {
-        const std::string line = "cd '" + dir_.string() + "' && " + command + " </dev/null >run.out 2>&1";
+        const std::string line = "cd '" + dir.string() + "' && " + command + " </dev/null >run.out 2>&1";
         int status = std::system(line.c_str());
-        return {status, ReadText(dir_ / "run.out")};
+        return {status, ReadText(dir / "run.out")};
     }
 
 private:
-    fs::path dir_;
+    fs::path dir;
 };
 
 bool HaveProgram(const char* name) {
@@ -120,39 +120,39 @@ bool ReadWav(const fs::path& path, Pcm* pcm, std::string* error) {
 // most one in 10,000.
 void ExpectSoundThroughoutWithoutClipping(const Pcm& pcm) {
     ASSERT_GT(pcm.Seconds(), 4.0);
-    const std::size_t frameCount = pcm.samples.size() / pcm.channels;
+    const std::size_t frame_count = pcm.samples.size() / pcm.channels;
     const std::size_t window = static_cast<std::size_t>(pcm.rate) * 4;
-    double quietestDb = 0;
-    int quietestAt = 0;
-    for (std::size_t start = 0; start + window <= frameCount; start += pcm.rate) {
+    double quietest_db = 0;
+    int quietest_at = 0;
+    for (std::size_t start = 0; start + window <= frame_count; start += pcm.rate) {
         double sum = 0;
         for (std::size_t i = start * pcm.channels; i < (start + window) * pcm.channels; ++i)
             sum += double(pcm.samples[i]) * pcm.samples[i];
         const double rms = std::sqrt(sum / (window * pcm.channels)) / 32768.0;
         const double db = 20 * std::log10(std::max(rms, 1e-9));
-        if (db < quietestDb) {
-            quietestDb = db;
-            quietestAt = static_cast<int>(start / pcm.rate);
+        if (db < quietest_db) {
+            quietest_db = db;
+            quietest_at = static_cast<int>(start / pcm.rate);
         }
     }
-    EXPECT_GE(quietestDb, -40.0) << "near silence in the 4 s from " << quietestAt << " s";
+    EXPECT_GE(quietest_db, -40.0) << "near silence in the 4 s from " << quietest_at << " s";
 
-    std::size_t clipped = 0, run = 0, longestRun = 0;
-    for (std::size_t f = 0; f < frameCount; ++f) {
-        bool atFullScale = false;
+    std::size_t clipped = 0, run = 0, longest_run = 0;
+    for (std::size_t f = 0; f < frame_count; ++f) {
+        bool at_full_scale = false;
         for (int c = 0; c < pcm.channels; ++c) {
             std::int16_t s = pcm.samples[f * pcm.channels + c];
-            atFullScale = atFullScale || s >= 32767 || s <= -32768;
+            at_full_scale = at_full_scale || s >= 32767 || s <= -32768;
         }
-        if (atFullScale) {
+        if (at_full_scale) {
             ++clipped;
-            longestRun = std::max(longestRun, ++run);
+            longest_run = std::max(longest_run, ++run);
         } else {
             run = 0;
         }
     }
-    EXPECT_LE(longestRun, static_cast<std::size_t>(pcm.rate / 500)) << "clips for longer than 2 ms";
-    EXPECT_LE(clipped, frameCount / 10000) << "too many frames at full scale";
+    EXPECT_LE(longest_run, static_cast<std::size_t>(pcm.rate / 500)) << "clips for longer than 2 ms";
+    EXPECT_LE(clipped, frame_count / 10000) << "too many frames at full scale";
 }
 
 struct OpenMptInfo {
@@ -194,7 +194,7 @@ protected:
         ASSERT_TRUE(HaveProgram("openmpt123") && HaveProgram("xmp"))
             << "openmpt123 and xmp are needed: run scripts/install-deps";
     }
-    const std::string title_ = moonlit::music::MoonlitHarborScore().title;
+    const std::string title = moonlit::music::MoonlitHarborScore().title;
 };
 
 TEST_F(MusicPlayers, OpenMptLoadsItWithoutWarnings) {
@@ -204,7 +204,7 @@ TEST_F(MusicPlayers, OpenMptLoadsItWithoutWarnings) {
     EXPECT_EQ(Lower(r.out).find("warn"), std::string::npos) << r.out;
     EXPECT_EQ(Lower(r.out).find("error"), std::string::npos) << r.out;
     OpenMptInfo info = ParseOpenMptInfo(r.out);
-    EXPECT_EQ(info.title, title_);
+    EXPECT_EQ(info.title, title);
     EXPECT_EQ(info.channels, 8);
     EXPECT_GE(info.seconds, 60.0);
 }
@@ -217,7 +217,7 @@ TEST_F(MusicPlayers, XmpLoadsItWithoutWarnings) {
     EXPECT_EQ(Lower(r.out).find("error"), std::string::npos) << r.out;
     EXPECT_EQ(Lower(r.out).find("unrecognized"), std::string::npos) << r.out;
     XmpInfo info = ParseXmpInfo(r.out);
-    EXPECT_EQ(info.title, title_);
+    EXPECT_EQ(info.title, title);
     EXPECT_EQ(info.channels, 8);
     EXPECT_GE(info.seconds, 60);
 }
@@ -225,20 +225,20 @@ TEST_F(MusicPlayers, XmpLoadsItWithoutWarnings) {
 TEST_F(MusicPlayers, BothAgreeOnTheLengthToWithinASecond) {
     Scratch s;
     Scratch::Result mpt = s.Run("openmpt123 --info spartanic.xm");
-    Scratch::Result xmpInfo = s.Run("xmp --load-only --driver null spartanic.xm");
-    Scratch::Result xmpRender = s.Run("xmp --quiet -o xmp.wav spartanic.xm");
+    Scratch::Result xmp_info = s.Run("xmp --load-only --driver null spartanic.xm");
+    Scratch::Result xmp_render = s.Run("xmp --quiet -o xmp.wav spartanic.xm");
     ASSERT_EQ(mpt.status, 0) << mpt.out;
-    ASSERT_EQ(xmpInfo.status, 0) << xmpInfo.out;
-    ASSERT_EQ(xmpRender.status, 0) << xmpRender.out;
+    ASSERT_EQ(xmp_info.status, 0) << xmp_info.out;
+    ASSERT_EQ(xmp_render.status, 0) << xmp_render.out;
     const double openmpt = ParseOpenMptInfo(mpt.out).seconds;
-    const int xmpWhole = ParseXmpInfo(xmpInfo.out).seconds;
+    const int xmp_whole = ParseXmpInfo(xmp_info.out).seconds;
     Pcm pcm;
     std::string error;
     ASSERT_TRUE(ReadWav(s.Dir() / "xmp.wav", &pcm, &error)) << error;
-    const double xmpRendered = pcm.Seconds();
+    const double xmp_rendered = pcm.Seconds();
     EXPECT_GE(openmpt, 60.0);
-    EXPECT_NEAR(xmpRendered, openmpt, 1.0);
-    EXPECT_NEAR(xmpWhole, openmpt, 1.0);
+    EXPECT_NEAR(xmp_rendered, openmpt, 1.0);
+    EXPECT_NEAR(xmp_whole, openmpt, 1.0);
 }
 
 TEST_F(MusicPlayers, OpenMptRenderSoundsThroughoutWithoutClipping) {

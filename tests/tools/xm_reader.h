@@ -14,17 +14,17 @@ struct Cell {
 };
 
 struct Pattern {
-    std::uint32_t headerSize = 0;
+    std::uint32_t header_size = 0;
     std::uint8_t packing = 0;
     int rows = 0;
-    std::uint16_t packedSize = 0;
+    std::uint16_t packed_size = 0;
     std::vector<Cell> cells;  // rows * channels, row-major
 };
 
 struct Sample {
-    std::uint32_t lengthBytes = 0, loopStartBytes = 0, loopLengthBytes = 0;
+    std::uint32_t length_bytes = 0, loop_start_bytes = 0, loop_length_bytes = 0;
     std::uint8_t volume = 0, type = 0, panning = 0, reserved = 0;
-    std::int8_t finetune = 0, relativeNote = 0;
+    std::int8_t finetune = 0, relative_note = 0;
     std::string name;
     std::vector<int> frames;  // decoded from the deltas
 
@@ -33,13 +33,13 @@ struct Sample {
 };
 
 struct Instrument {
-    std::uint32_t headerSize = 0;
+    std::uint32_t header_size = 0;
     std::string name;
-    int sampleCount = 0;
-    std::uint32_t sampleHeaderSize = 0;
-    std::vector<std::pair<int, int>> volumeEnvelope;
-    int volumeSustain = 0;
-    std::uint8_t volumeType = 0;
+    int sample_count = 0;
+    std::uint32_t sample_header_size = 0;
+    std::vector<std::pair<int, int>> volume_envelope;
+    int volume_sustain = 0;
+    std::uint8_t volume_type = 0;
     std::uint16_t fadeout = 0;
     std::vector<Sample> samples;
 };
@@ -48,14 +48,14 @@ struct Module {
     std::string signature, name, tracker;
     std::uint8_t marker = 0;
     std::uint16_t version = 0;
-    std::uint32_t headerSize = 0;
-    int songLength = 0, restart = 0, channels = 0, patternCount = 0, instrumentCount = 0;
+    std::uint32_t header_size = 0;
+    int song_length = 0, restart = 0, channels = 0, pattern_count = 0, instrument_count = 0;
     std::uint16_t flags = 0;
     int speed = 0, bpm = 0;
     std::vector<std::uint8_t> order;  // songLength entries
     std::vector<Pattern> patterns;
     std::vector<Instrument> instruments;
-    std::size_t bytesRead = 0;  // where the reader stopped
+    std::size_t bytes_read = 0;  // where the reader stopped
 };
 
 // Parses the whole file; on a structural fault returns false and says

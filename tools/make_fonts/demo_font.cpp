@@ -26,29 +26,29 @@ constexpr float kDemoWiden = 1.3f;
 
 struct DemoLayout {
     GlyphPlacement placement;  // inside the margin
-    int gradientTop;           // cell rows the gradient spans: cap top ...
-    int gradientBottom;        // ... to the baseline
+    int gradient_top;           // cell rows the gradient spans: cap top ...
+    int gradient_bottom;        // ... to the baseline
 };
 
 // One scale for every glyph, so that letters and digits, descenders
 // included, fill the cell inside the outline margin.
 DemoLayout MakeLayout(const TrueTypeFace& bold) {
     int inner = kDemoCellSize - 2 * kDemoOutline;
-    int yMin, yMax;
-    bold.InkBounds(kLettersAndDigits, &yMin, &yMax);
-    float scale = float(inner) / float(yMax - yMin);
+    int y_min, y_max;
+    bold.InkBounds(kLettersAndDigits, &y_min, &y_max);
+    float scale = float(inner) / float(y_max - y_min);
 
     DemoLayout layout;
-    layout.placement.boxWidth = inner;
-    layout.placement.boxHeight = inner;
+    layout.placement.box_width = inner;
+    layout.placement.box_height = inner;
     layout.placement.scale = scale;
     // Fixed 16-pixel cells leave narrow letters lonely; broader letters
     // close the gaps. The widest are squeezed back into the cell.
     layout.placement.widen = kDemoWiden;
-    layout.placement.baseline = int(std::lround(float(yMax) * scale));
-    int capRows = int(std::lround(float(yMax) * scale * 0.95f));
-    layout.gradientBottom = kDemoOutline + layout.placement.baseline;
-    layout.gradientTop = layout.gradientBottom - capRows;
+    layout.placement.baseline = int(std::lround(float(y_max) * scale));
+    int cap_rows = int(std::lround(float(y_max) * scale * 0.95f));
+    layout.gradient_bottom = kDemoOutline + layout.placement.baseline;
+    layout.gradient_top = layout.gradient_bottom - cap_rows;
     return layout;
 }
 
@@ -67,16 +67,16 @@ std::uint8_t ToByte(float v) {
 }
 
 // Fill over outline, "over" compositing in straight (not premultiplied) alpha.
-void PutCell(RgbaImage& strip, const AlphaMask& glyph, int cellLeft, const DemoLayout& layout) {
-    float span = float(layout.gradientBottom - layout.gradientTop);
+void PutCell(RgbaImage& strip, const AlphaMask& glyph, int cell_left, const DemoLayout& layout) {
+    float span = float(layout.gradient_bottom - layout.gradient_top);
     for (int y = 0; y < kDemoCellSize; ++y) {
-        Rgb fill = DemoFontGradient((float(y) + 0.5f - float(layout.gradientTop)) / span);
+        Rgb fill = DemoFontGradient((float(y) + 0.5f - float(layout.gradient_top)) / span);
         for (int x = 0; x < kDemoCellSize; ++x) {
             int gx = x - kDemoOutline, gy = y - kDemoOutline;
             float a = float(glyph.At(gx, gy)) / 255.0f;
             float o = float(Dilated(glyph, gx, gy)) / 255.0f * (1.0f - a);
             float total = a + o;
-            std::uint8_t* px = strip.Pixel(cellLeft + x, y);
+            std::uint8_t* px = strip.Pixel(cell_left + x, y);
             if (total <= 0.0f) continue;
             px[0] = ToByte((fill.r * a + kDemoFontOutlineColour.r * o) / total);
             px[1] = ToByte((fill.g * a + kDemoFontOutlineColour.g * o) / total);

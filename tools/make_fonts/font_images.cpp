@@ -17,11 +17,11 @@ bool LoadFace(const std::string& path, TrueTypeFace* face, std::string* error) {
 
 }  // namespace
 
-bool MakeFontImages(const std::string& fontDir, std::vector<FontImageFile>* files,
+bool MakeFontImages(const std::string& font_dir, std::vector<FontImageFile>* files,
                     std::string* error) {
     TrueTypeFace mono, bold;
-    if (!LoadFace(fontDir + "/DejaVuSansMono-Bold.ttf", &mono, error)) return false;
-    if (!LoadFace(fontDir + "/DejaVuSans-Bold.ttf", &bold, error)) return false;
+    if (!LoadFace(font_dir + "/DejaVuSansMono-Bold.ttf", &mono, error)) return false;
+    if (!LoadFace(font_dir + "/DejaVuSans-Bold.ttf", &bold, error)) return false;
     files->clear();
     files->push_back({"kova_font.png", EncodePng(MakeKovaFont(mono))});
     files->push_back({"fonti.png", EncodePng(MakeDemoFont(bold))});

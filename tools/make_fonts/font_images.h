@@ -17,7 +17,7 @@ struct FontImageFile {
 
 // Draws every font image from the faces in fontDir. On failure returns false
 // and says which face could not be read.
-bool MakeFontImages(const std::string& fontDir, std::vector<FontImageFile>* files,
+bool MakeFontImages(const std::string& font_dir, std::vector<FontImageFile>* files,
                     std::string* error);
 
 }  // namespace moonlit::fonts

@@ -11,18 +11,18 @@ namespace {
 // One scale for every glyph: the advance fills the glyph width, shrunk if
 // the tallest letters and digits would not fit the glyph height.
 GlyphPlacement KovaPlacement(const TrueTypeFace& mono) {
-    int yMin, yMax;
-    mono.InkBounds(kLettersAndDigits, &yMin, &yMax);
+    int y_min, y_max;
+    mono.InkBounds(kLettersAndDigits, &y_min, &y_max);
     float scale = float(kKovaGlyphWidth) / float(mono.Advance('M'));
-    float tallest = float(yMax - yMin) * scale;
+    float tallest = float(y_max - y_min) * scale;
     if (tallest > float(kKovaGlyphHeight)) scale *= float(kKovaGlyphHeight) / tallest;
 
     GlyphPlacement p;
-    p.boxWidth = kKovaGlyphWidth;
-    p.boxHeight = kKovaGlyphHeight;
+    p.box_width = kKovaGlyphWidth;
+    p.box_height = kKovaGlyphHeight;
     p.scale = scale;
-    int inkRows = int(std::ceil(float(yMax - yMin) * scale));
-    p.baseline = std::max(0, (kKovaGlyphHeight - inkRows) / 2) + int(std::ceil(float(yMax) * scale));
+    int ink_rows = int(std::ceil(float(y_max - y_min) * scale));
+    p.baseline = std::max(0, (kKovaGlyphHeight - ink_rows) / 2) + int(std::ceil(float(y_max) * scale));
     return p;
 }
 

@@ -13,18 +13,18 @@
 namespace {
 
 struct Options {
-    std::string fontDir = moonlit::fonts::kDefaultFontDir;
-    std::string outDir = MOONLIT_DATA_DIR;
+    std::string font_dir = moonlit::fonts::kDefaultFontDir;
+    std::string out_dir = MOONLIT_DATA_DIR;
 };
 
 bool ParseOptions(int argc, char** argv, Options* options) {
-    bool outSeen = false;
+    bool out_seen = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--font-dir") == 0 && i + 1 < argc) {
-            options->fontDir = argv[++i];
-        } else if (argv[i][0] != '-' && !outSeen) {
-            options->outDir = argv[i];
-            outSeen = true;
+            options->font_dir = argv[++i];
+        } else if (argv[i][0] != '-' && !out_seen) {
+            options->out_dir = argv[i];
+            out_seen = true;
         } else {
             return false;
         }
@@ -42,12 +42,12 @@ int main(int argc, char** argv) {
     }
     std::vector<moonlit::fonts::FontImageFile> files;
     std::string error;
-    if (!moonlit::fonts::MakeFontImages(options.fontDir, &files, &error)) {
+    if (!moonlit::fonts::MakeFontImages(options.font_dir, &files, &error)) {
         std::fprintf(stderr, "make-fonts: %s\n", error.c_str());
         return 1;
     }
     for (const auto& file : files) {
-        std::string path = options.outDir + "/" + file.name;
+        std::string path = options.out_dir + "/" + file.name;
         if (!moonlit::fonts::WriteFileBytes(path, file.png)) {
             std::fprintf(stderr, "make-fonts: cannot write %s\n", path.c_str());
             return 1;

@@ -17,8 +17,8 @@ namespace moonlit::fonts {
 // that reaches above or below the box (a low underscore, a high accent) is
 // moved up or down into it.
 struct GlyphPlacement {
-    int boxWidth = 0;
-    int boxHeight = 0;
+    int box_width = 0;
+    int box_height = 0;
     int baseline = 0;   // row of the box the glyph's baseline sits on
     float scale = 0.0f; // pixels per font unit
     float widen = 1.0f; // extra horizontal scale, for broad letters in wide cells
@@ -36,7 +36,7 @@ public:
 
     bool HasGlyph(int code) const;
     // Vertical extents of the ink of the given characters, font units, y up.
-    void InkBounds(const std::string& codes, int* yMin, int* yMax) const;
+    void InkBounds(const std::string& codes, int* y_min, int* y_max) const;
     // Horizontal advance of the code in font units.
     int Advance(int code) const;
 
@@ -45,8 +45,8 @@ public:
     AlphaMask Render(int code, const GlyphPlacement& placement) const;
 
 private:
-    std::vector<unsigned char> bytes_;
-    stbtt_fontinfo info_{};
+    std::vector<unsigned char> bytes;
+    stbtt_fontinfo info{};
 };
 
 }  // namespace moonlit::fonts

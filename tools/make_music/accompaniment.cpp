@@ -69,14 +69,14 @@ void WriteBass(const Score& score, Timeline& t) {
     const std::vector<Chord> chords = BarChords(score);
     const int floor = NoteNumber("E2");
     for (std::size_t bar = 0; bar < chords.size(); ++bar) {
-        const std::size_t sectionIndex = bar / kBarsPerSection;
-        const Section& s = score.sections[sectionIndex];
-        const int barInSection = static_cast<int>(bar % kBarsPerSection);
+        const std::size_t section_index = bar / kBarsPerSection;
+        const Section& s = score.sections[section_index];
+        const int bar_in_section = static_cast<int>(bar % kBarsPerSection);
         const int start = static_cast<int>(bar) * kRowsPerBar;
         const int root = NoteAtOrAbove(chords[bar].root, floor);
         const Chord& next = chords[(bar + 1) % chords.size()];
-        const int nextRoot = NoteAtOrAbove(next.root, floor);
-        if (barInSection < s.bassFromBar) continue;
+        const int next_root = NoteAtOrAbove(next.root, floor);
+        if (bar_in_section < s.bass_from_bar) continue;
 
         switch (s.bass) {
         case Bass::kNone:
@@ -88,7 +88,7 @@ void WriteBass(const Score& score, Timeline& t) {
         case Bass::kOctaves: {
             // Root and octave in eighths, the fifth, then a step from a
             // semitone below into the next chord's root.
-            const int approach = next.root == chords[bar].root ? root + 7 : nextRoot - 1;
+            const int approach = next.root == chords[bar].root ? root + 7 : next_root - 1;
             const int line[8] = {root, root + 12, root, root + 12, root, root + 12, root + 7, approach};
             for (int i = 0; i < 8; ++i) Note(t, start + 2 * i, kBassChannel, line[i], kBass, i % 2 ? 46 : 60);
             break;
@@ -96,7 +96,7 @@ void WriteBass(const Score& score, Timeline& t) {
         case Bass::kDriving: {
             const int line[8] = {root, root, root + 12, root, root, root + 12, root, root + 12};
             for (int i = 0; i < 8; ++i) Note(t, start + 2 * i, kBassChannel, line[i], kBass, i % 2 ? 50 : 62);
-            if (barInSection % 2 == 1) {
+            if (bar_in_section % 2 == 1) {
                 // Slide down into the downbeat instead of striking it.
                 xm::Cell& c = t.At(start, kBassChannel);
                 c.instrument = 0;
@@ -115,8 +115,8 @@ void WriteBass(const Score& score, Timeline& t) {
             for (int r = 12; r < kRowsPerBar; ++r) Effect(t, start + r, kBassChannel, xm::kVibrato, kBassVibrato);
             break;
         case Bass::kBuild:
-            if (barInSection < kBarsPerSection - 1) {
-                for (int r = 0; r < kRowsPerBar; r += 2) Note(t, start + r, kBassChannel, root, kBass, 48 + 4 * barInSection);
+            if (bar_in_section < kBarsPerSection - 1) {
+                for (int r = 0; r < kRowsPerBar; r += 2) Note(t, start + r, kBassChannel, root, kBass, 48 + 4 * bar_in_section);
             } else {
                 // Sixteenths, then one note bent up through the last half bar.
                 for (int r = 0; r < 8; ++r) Note(t, start + r, kBassChannel, root, kBass, 60);

@@ -22,26 +22,26 @@ xm::Sample LoopedCycle(const char* name, std::vector<std::int16_t> frames, std::
     xm::Sample s;
     s.name = name;
     s.loop = xm::Loop::kForward;
-    s.loopStart = 0;
-    s.loopLength = static_cast<std::uint32_t>(frames.size());
+    s.loop_start = 0;
+    s.loop_length = static_cast<std::uint32_t>(frames.size());
     s.frames = std::move(frames);
     s.panning = pan;
     s.finetune = kCycleFinetune;
     return s;
 }
 
-xm::Sample DrumSample(const char* name, std::vector<std::int16_t> frames, bool sixteenBit, bool looped,
+xm::Sample DrumSample(const char* name, std::vector<std::int16_t> frames, bool sixteen_bit, bool looped,
                       std::uint8_t pan) {
     xm::Sample s;
     s.name = name;
-    s.sixteenBit = sixteenBit;
+    s.sixteen_bit = sixteen_bit;
     if (looped) {
         s.loop = xm::Loop::kForward;
-        s.loopLength = static_cast<std::uint32_t>(frames.size());
+        s.loop_length = static_cast<std::uint32_t>(frames.size());
     }
     s.frames = std::move(frames);
     s.panning = pan;
-    s.relativeNote = kDrumRelativeNote;
+    s.relative_note = kDrumRelativeNote;
     return s;
 }
 
@@ -53,8 +53,8 @@ xm::Instrument Make(InstrumentId id, const char* name, xm::Sample sample, std::v
     ins.name = name;
     ins.sample = std::move(sample);
     ins.sample.volume = static_cast<std::uint8_t>(MixLevel(id));
-    ins.volumeEnvelope.points = std::move(points);
-    ins.volumeEnvelope.sustainPoint = sustain;
+    ins.volume_envelope.points = std::move(points);
+    ins.volume_envelope.sustain_point = sustain;
     ins.fadeout = fadeout;
     return ins;
 }

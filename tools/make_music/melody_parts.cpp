@@ -51,8 +51,8 @@ void PlacePhrase(Timeline& t, int channel, int start, const std::vector<PhraseNo
             }
         }
         if (n.fall || n.rise) {
-            int bendRows = n.rows >= 4 ? 2 : 1;
-            for (int r = n.rows - bendRows; r < n.rows; ++r) {
+            int bend_rows = n.rows >= 4 ? 2 : 1;
+            for (int r = n.rows - bend_rows; r < n.rows; ++r) {
                 xm::Cell& c = t.At(row + r, channel);
                 if (r == 0) continue;  // the attack keeps its pitch
                 c.effect = n.fall ? xm::kPortaDown : xm::kPortaUp;
@@ -66,15 +66,15 @@ void PlacePhrase(Timeline& t, int channel, int start, const std::vector<PhraseNo
 // Pitch classes of A minor, with the chord's own notes swapped in where
 // they leave the scale (G# over E major), so harmony never rubs against
 // the chord underneath.
-bool InScaleOver(int pitchClass, const Chord& chord) {
+bool InScaleOver(int pitch_class, const Chord& chord) {
     static const bool kNatural[12] = {true, false, true, false, true, true, false, true, false, true, false, true};
     for (int tone : {chord.root, chord.Third(), chord.Fifth()}) {
         if (!kNatural[tone]) {
-            if (pitchClass == tone) return true;
-            if (pitchClass == (tone + 11) % 12) return false;  // the natural the chord replaces
+            if (pitch_class == tone) return true;
+            if (pitch_class == (tone + 11) % 12) return false;  // the natural the chord replaces
         }
     }
-    return kNatural[pitchClass];
+    return kNatural[pitch_class];
 }
 
 int ThirdBelow(int note, const Chord& chord) {
@@ -101,7 +101,7 @@ void WriteLead(const Score& score, Timeline& t) {
         std::vector<PhraseNote> phrase = ParsePhrase(s.lead);
         if (PhraseRows(phrase) != kRowsPerSection)
             throw std::invalid_argument(std::string("lead phrase of section ") + s.name + " is not 64 rows");
-        PlacePhrase(t, kLeadChannel, start, phrase, kLead, s.leadVolume, sounding);
+        PlacePhrase(t, kLeadChannel, start, phrase, kLead, s.lead_volume, sounding);
     }
 }
 
@@ -118,7 +118,7 @@ void WriteEcho(Timeline& t) {
 
 void WriteUpper(const Score& score, Timeline& t) {
     const std::vector<Chord> chords = BarChords(score);
-    const int padFloor = NoteNumber("G4");
+    const int pad_floor = NoteNumber("G4");
     bool sounding = false;
     for (std::size_t i = 0; i < score.sections.size(); ++i) {
         const Section& s = score.sections[i];
@@ -132,7 +132,7 @@ void WriteUpper(const Score& score, Timeline& t) {
                 const int row = start + bar * kRowsPerBar;
                 int volume = s.arpeggio == Arpeggio::kSwell ? 12 + 5 * bar : 22;
                 xm::Cell& c = t.At(row, kUpperChannel);
-                c.note = static_cast<std::uint8_t>(NoteAtOrAbove(chord.Third(), padFloor));
+                c.note = static_cast<std::uint8_t>(NoteAtOrAbove(chord.Third(), pad_floor));
                 c.instrument = kSquare;
                 c.volume = xm::SetVolumeColumn(volume);
                 for (int r = 6; r < kRowsPerBar; ++r) {

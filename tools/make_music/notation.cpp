@@ -42,9 +42,9 @@ Chord ParseChord(const std::string& name) {
     return c;
 }
 
-int NoteAtOrAbove(int pitchClass, int lowest) {
+int NoteAtOrAbove(int pitch_class, int lowest) {
     int note = lowest;
-    while (PitchClass(note) != pitchClass) ++note;
+    while (PitchClass(note) != pitch_class) ++note;
     return note;
 }
 

@@ -22,8 +22,8 @@ struct Chord {
     int ArpeggioParam() const { return minor ? 0x37 : 0x47; }
     int Third() const { return (root + (minor ? 3 : 4)) % 12; }
     int Fifth() const { return (root + 7) % 12; }
-    bool Contains(int pitchClass) const {
-        return pitchClass == root || pitchClass == Third() || pitchClass == Fifth();
+    bool Contains(int pitch_class) const {
+        return pitch_class == root || pitch_class == Third() || pitch_class == Fifth();
     }
 };
 
@@ -31,7 +31,7 @@ struct Chord {
 Chord ParseChord(const std::string& name);
 
 // The lowest note of pitch class pc at or above the note `lowest`.
-int NoteAtOrAbove(int pitchClass, int lowest);
+int NoteAtOrAbove(int pitch_class, int lowest);
 
 // One note of a phrase. note 0 is a rest: the sounding note is released.
 struct PhraseNote {

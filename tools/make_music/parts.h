@@ -24,16 +24,16 @@ enum Channel : int {
 
 class Timeline {
 public:
-    Timeline(int rows, int channels) : rows_(rows), channels_(channels), cells_(std::size_t(rows) * channels) {}
-    int Rows() const { return rows_; }
-    int Channels() const { return channels_; }
-    xm::Cell& At(int row, int channel) { return cells_[std::size_t(row) * channels_ + channel]; }
-    const xm::Cell& At(int row, int channel) const { return cells_[std::size_t(row) * channels_ + channel]; }
+    Timeline(int rows, int channels) : rows(rows), channels(channels), cells(std::size_t(rows) * channels) {}
+    int Rows() const { return rows; }
+    int Channels() const { return channels; }
+    xm::Cell& At(int row, int channel) { return cells[std::size_t(row) * channels + channel]; }
+    const xm::Cell& At(int row, int channel) const { return cells[std::size_t(row) * channels + channel]; }
 
 private:
-    int rows_;
-    int channels_;
-    std::vector<xm::Cell> cells_;
+    int rows;
+    int channels;
+    std::vector<xm::Cell> cells;
 };
 
 // Each part writes its channel for the whole score.

@@ -26,11 +26,11 @@ struct Section {
     bool fill;   // a snare fill in the last bar
     bool crash;  // a crash cymbal on the first beat
     Bass bass;
-    int bassFromBar;  // bars before this one leave the bass silent
+    int bass_from_bar;  // bars before this one leave the bass silent
     Arpeggio arpeggio;
     Upper upper;
     const char* lead;  // a 64-row phrase, or nullptr for none
-    int leadVolume;    // 0 to 64
+    int lead_volume;    // 0 to 64
 };
 
 struct Score {
@@ -38,7 +38,7 @@ struct Score {
     int speed;  // ticks per row
     int bpm;
     std::vector<Section> sections;  // in playing order
-    int restartSection;             // where the song goes on after the last section
+    int restart_section;             // where the song goes on after the last section
 };
 
 // The demo's tune.

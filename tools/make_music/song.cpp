@@ -38,8 +38,8 @@ xm::Module MakeModule(const Score& score) {
     m.name = score.title;
     m.tracker = "make-music";
     m.channels = kChannelCount;
-    m.restartPosition = score.restartSection;
-    m.linearFrequencies = true;
+    m.restart_position = score.restart_section;
+    m.linear_frequencies = true;
     m.speed = score.speed;
     m.bpm = score.bpm;
     m.instruments = MakeInstruments();

@@ -15,17 +15,17 @@ std::int16_t Round16(double v) { return static_cast<std::int16_t>(std::floor(v +
 // runs or standard libraries.
 class XorShift32 {
 public:
-    explicit XorShift32(std::uint32_t seed) : state_(seed) {}
+    explicit XorShift32(std::uint32_t seed) : state(seed) {}
     // Uniform in [-1, 1).
     double Next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<double>(state_) / 2147483648.0 - 1.0;
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return static_cast<double>(state) / 2147483648.0 - 1.0;
     }
 
 private:
-    std::uint32_t state_;
+    std::uint32_t state;
 };
 
 // Scales the frames so that the loudest one reaches peak, and rounds.
@@ -78,28 +78,28 @@ double Exp(double x) {
     return sum;
 }
 
-std::vector<std::int16_t> PulseCycle(int length, double duty, double peakToPeak) {
-    const double highStart = length * (0.5 - duty / 2);
-    const double highEnd = length * (0.5 + duty / 2);
+std::vector<std::int16_t> PulseCycle(int length, double duty, double peak_to_peak) {
+    const double high_start = length * (0.5 - duty / 2);
+    const double high_end = length * (0.5 + duty / 2);
     std::vector<std::int16_t> out(length);
     for (int i = 0; i < length; ++i) {
         // Fraction of this frame's span [i, i+1) that lies in the high part.
-        double covered = std::fmin(i + 1.0, highEnd) - std::fmax(static_cast<double>(i), highStart);
+        double covered = std::fmin(i + 1.0, high_end) - std::fmax(static_cast<double>(i), high_start);
         if (covered < 0) covered = 0;
-        out[i] = Round16(peakToPeak * (covered - duty));
+        out[i] = Round16(peak_to_peak * (covered - duty));
     }
     return out;
 }
 
-std::vector<std::int16_t> PulseWidthSweep(int cycleLength, int cyclesPerSweep, double minDuty, double maxDuty,
-                                          double peakToPeak) {
+std::vector<std::int16_t> PulseWidthSweep(int cycle_length, int cycles_per_sweep, double min_duty, double max_duty,
+                                          double peak_to_peak) {
     std::vector<std::int16_t> out;
-    out.reserve(static_cast<std::size_t>(cycleLength) * cyclesPerSweep * 2);
-    for (int c = 0; c < 2 * cyclesPerSweep; ++c) {
+    out.reserve(static_cast<std::size_t>(cycle_length) * cycles_per_sweep * 2);
+    for (int c = 0; c < 2 * cycles_per_sweep; ++c) {
         // Triangle from 0 up to 1 and back, sampled once per cycle.
-        int position = c < cyclesPerSweep ? c : 2 * cyclesPerSweep - c;
-        double duty = minDuty + (maxDuty - minDuty) * position / cyclesPerSweep;
-        std::vector<std::int16_t> cycle = PulseCycle(cycleLength, duty, peakToPeak);
+        int position = c < cycles_per_sweep ? c : 2 * cycles_per_sweep - c;
+        double duty = min_duty + (max_duty - min_duty) * position / cycles_per_sweep;
+        std::vector<std::int16_t> cycle = PulseCycle(cycle_length, duty, peak_to_peak);
         out.insert(out.end(), cycle.begin(), cycle.end());
     }
     return out;
@@ -146,15 +146,15 @@ std::vector<std::int16_t> Snare(int rate, double seconds, int peak) {
     const int frames = static_cast<int>(rate * seconds);
     std::vector<double> v(frames);
     XorShift32 noise(0x5EA5A1Du);
-    double phase = 0, previousNoise = 0;
+    double phase = 0, previous_noise = 0;
     for (int i = 0; i < frames; ++i) {
         double t = static_cast<double>(i) / rate;
         double freq = 175 + 70 * Exp(-t / 0.015);
         double body = SineOfCycles(phase) * Exp(-t / 0.035);
         phase += freq / rate;
         double n = noise.Next();
-        double bright = 0.55 * n + 0.45 * (n - previousNoise);  // tilt the noise towards the top
-        previousNoise = n;
+        double bright = 0.55 * n + 0.45 * (n - previous_noise);  // tilt the noise towards the top
+        previous_noise = n;
         v[i] = 0.8 * body + 0.75 * bright * Exp(-t / 0.06);
     }
     FadeTail(v, static_cast<std::size_t>(rate / 100));

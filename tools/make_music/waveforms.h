@@ -20,12 +20,12 @@ double Exp(double x);
 // centred in the cycle, edges area-sampled so that fractional duties step
 // smoothly. The high and low levels keep a fixed distance (peakToPeak) and
 // average to zero, as a chip's output after its coupling capacitor.
-std::vector<std::int16_t> PulseCycle(int length, double duty, double peakToPeak);
+std::vector<std::int16_t> PulseCycle(int length, double duty, double peak_to_peak);
 
 // Cycles of a pulse whose duty sweeps from minDuty up to maxDuty and back,
 // cyclesPerSweep cycles each way: a pulse-width-modulated loop.
-std::vector<std::int16_t> PulseWidthSweep(int cycleLength, int cyclesPerSweep, double minDuty, double maxDuty,
-                                          double peakToPeak);
+std::vector<std::int16_t> PulseWidthSweep(int cycle_length, int cycles_per_sweep, double min_duty, double max_duty,
+                                          double peak_to_peak);
 
 // One cycle of a triangle built from `steps` levels up and the same down,
 // the staircase a 4-bit triangle channel makes.

@@ -14,7 +14,7 @@ constexpr int kMaxEnvelopePoints = 12;
 
 class ByteWriter {
 public:
-    void U8(unsigned v) { bytes_.push_back(static_cast<std::uint8_t>(v)); }
+    void U8(unsigned v) { bytes.push_back(static_cast<std::uint8_t>(v)); }
     void U16(unsigned v) {
         U8(v & 0xFF);
         U8((v >> 8) & 0xFF);
@@ -26,24 +26,24 @@ public:
     // A fixed-width text field, padded with zero bytes.
     void Text(const std::string& text, std::size_t width, const char* what) {
         if (text.size() > width) throw std::invalid_argument(std::string(what) + " longer than the field");
-        bytes_.insert(bytes_.end(), text.begin(), text.end());
-        bytes_.insert(bytes_.end(), width - text.size(), 0);
+        bytes.insert(bytes.end(), text.begin(), text.end());
+        bytes.insert(bytes.end(), width - text.size(), 0);
     }
-    void Zeros(std::size_t n) { bytes_.insert(bytes_.end(), n, 0); }
-    void Bytes(const std::vector<std::uint8_t>& b) { bytes_.insert(bytes_.end(), b.begin(), b.end()); }
-    std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+    void Zeros(std::size_t n) { bytes.insert(bytes.end(), n, 0); }
+    void Bytes(const std::vector<std::uint8_t>& b) { bytes.insert(bytes.end(), b.begin(), b.end()); }
+    std::vector<std::uint8_t> Take() { return std::move(bytes); }
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::vector<std::uint8_t> bytes;
 };
 
 void Require(bool ok, const char* message) {
     if (!ok) throw std::invalid_argument(message);
 }
 
-void CheckCell(const Cell& c, int instrumentCount) {
+void CheckCell(const Cell& c, int instrument_count) {
     Require(c.note <= kKeyOff, "note out of range");
-    Require(c.instrument <= instrumentCount, "cell names a missing instrument");
+    Require(c.instrument <= instrument_count, "cell names a missing instrument");
     Require(c.volume == 0 || (c.volume >= 0x10 && c.volume <= 0x50) || c.volume >= 0x60,
             "volume column value out of range");
 }
@@ -55,7 +55,7 @@ void WriteDeltas(ByteWriter& out, const Sample& s) {
     for (std::int16_t frame : s.frames) {
         int delta = frame - previous;
         previous = frame;
-        if (s.sixteenBit)
+        if (s.sixteen_bit)
             out.U16(static_cast<std::uint16_t>(delta));
         else
             out.U8(static_cast<std::uint8_t>(delta));
@@ -64,17 +64,17 @@ void WriteDeltas(ByteWriter& out, const Sample& s) {
 
 void CheckSample(const Sample& s) {
     for (std::int16_t f : s.frames)
-        Require(s.sixteenBit || (f >= -128 && f <= 127), "8-bit sample frame out of range");
+        Require(s.sixteen_bit || (f >= -128 && f <= 127), "8-bit sample frame out of range");
     Require(s.volume <= 64, "sample volume above 64");
     if (s.loop != Loop::kNone) {
-        Require(s.loopLength > 0, "looped sample with an empty loop");
-        Require(s.loopStart + s.loopLength <= s.frames.size(), "sample loop past the end");
+        Require(s.loop_length > 0, "looped sample with an empty loop");
+        Require(s.loop_start + s.loop_length <= s.frames.size(), "sample loop past the end");
     }
 }
 
 void WriteInstrument(ByteWriter& out, const Instrument& ins) {
     const Sample& s = ins.sample;
-    const Envelope& env = ins.volumeEnvelope;
+    const Envelope& env = ins.volume_envelope;
     CheckSample(s);
     Require(env.points.size() <= kMaxEnvelopePoints, "more than 12 envelope points");
     Require(env.points.empty() || env.points.front().tick == 0, "envelope must start at tick 0");
@@ -82,7 +82,7 @@ void WriteInstrument(ByteWriter& out, const Instrument& ins) {
         Require(env.points[i].value <= 64, "envelope value above 64");
         Require(i == 0 || env.points[i].tick > env.points[i - 1].tick, "envelope ticks must rise");
     }
-    Require(env.sustainPoint < static_cast<int>(env.points.size()), "sustain point past the envelope");
+    Require(env.sustain_point < static_cast<int>(env.points.size()), "sustain point past the envelope");
 
     out.U32(kInstrumentHeaderSize);
     out.Text(ins.name, 22, "instrument name");
@@ -101,29 +101,29 @@ void WriteInstrument(ByteWriter& out, const Instrument& ins) {
     out.Zeros(kMaxEnvelopePoints * 4);  // no panning envelope
     out.U8(env.points.size());
     out.U8(0);
-    out.U8(env.sustainPoint < 0 ? 0 : env.sustainPoint);
+    out.U8(env.sustain_point < 0 ? 0 : env.sustain_point);
     out.U8(0);  // volume loop start and end (unused)
     out.U8(0);
     out.U8(0);  // panning sustain, loop start, loop end
     out.U8(0);
     out.U8(0);
-    unsigned volumeType = env.points.empty() ? 0 : 1;
-    if (!env.points.empty() && env.sustainPoint >= 0) volumeType |= 2;
-    out.U8(volumeType);
+    unsigned volume_type = env.points.empty() ? 0 : 1;
+    if (!env.points.empty() && env.sustain_point >= 0) volume_type |= 2;
+    out.U8(volume_type);
     out.U8(0);  // panning envelope off
     out.Zeros(4);  // no automatic vibrato
     out.U16(ins.fadeout);
     out.Zeros(22);  // reserved
 
-    const std::uint32_t width = s.sixteenBit ? 2 : 1;
+    const std::uint32_t width = s.sixteen_bit ? 2 : 1;
     out.U32(static_cast<std::uint32_t>(s.frames.size()) * width);
-    out.U32(s.loop == Loop::kNone ? 0 : s.loopStart * width);
-    out.U32(s.loop == Loop::kNone ? 0 : s.loopLength * width);
+    out.U32(s.loop == Loop::kNone ? 0 : s.loop_start * width);
+    out.U32(s.loop == Loop::kNone ? 0 : s.loop_length * width);
     out.U8(s.volume);
     out.U8(static_cast<std::uint8_t>(s.finetune));
-    out.U8(static_cast<unsigned>(s.loop) | (s.sixteenBit ? 0x10 : 0));
+    out.U8(static_cast<unsigned>(s.loop) | (s.sixteen_bit ? 0x10 : 0));
     out.U8(s.panning);
-    out.U8(static_cast<std::uint8_t>(s.relativeNote));
+    out.U8(static_cast<std::uint8_t>(s.relative_note));
     out.U8(0);  // plain delta encoding
     out.Text(s.name, 22, "sample name");
     WriteDeltas(out, s);
@@ -163,7 +163,7 @@ std::vector<std::uint8_t> PackPattern(const Pattern& pattern) {
 std::vector<std::uint8_t> WriteModule(const Module& m) {
     Require(m.channels >= 2 && m.channels <= 32 && m.channels % 2 == 0, "channel count must be even, 2 to 32");
     Require(!m.order.empty() && m.order.size() <= 256, "order table must hold 1 to 256 entries");
-    Require(m.restartPosition >= 0 && m.restartPosition < static_cast<int>(m.order.size()),
+    Require(m.restart_position >= 0 && m.restart_position < static_cast<int>(m.order.size()),
             "restart position outside the order table");
     Require(!m.patterns.empty() && m.patterns.size() <= 256, "1 to 256 patterns");
     Require(m.instruments.size() <= 128, "at most 128 instruments");
@@ -178,11 +178,11 @@ std::vector<std::uint8_t> WriteModule(const Module& m) {
     out.U16(0x0104);
     out.U32(kSongHeaderSize);
     out.U16(m.order.size());
-    out.U16(m.restartPosition);
+    out.U16(m.restart_position);
     out.U16(m.channels);
     out.U16(m.patterns.size());
     out.U16(m.instruments.size());
-    out.U16(m.linearFrequencies ? 1 : 0);
+    out.U16(m.linear_frequencies ? 1 : 0);
     out.U16(m.speed);
     out.U16(m.bpm);
     for (std::size_t i = 0; i < 256; ++i) out.U8(i < m.order.size() ? m.order[i] : 0);

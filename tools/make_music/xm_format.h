@@ -55,8 +55,8 @@ struct Pattern {
     std::vector<Cell> cells;  // row-major: rows * channels
 
     Pattern() = default;
-    Pattern(int rowCount, int channelCount)
-        : rows(rowCount), channels(channelCount), cells(static_cast<std::size_t>(rowCount) * channelCount) {}
+    Pattern(int row_count, int channel_count)
+        : rows(row_count), channels(channel_count), cells(static_cast<std::size_t>(row_count) * channel_count) {}
     Cell& At(int row, int channel) { return cells[static_cast<std::size_t>(row) * channels + channel]; }
     const Cell& At(int row, int channel) const { return cells[static_cast<std::size_t>(row) * channels + channel]; }
     bool operator==(const Pattern& o) const { return rows == o.rows && channels == o.channels && cells == o.cells; }
@@ -71,7 +71,7 @@ struct EnvelopePoint {
 // A volume envelope; sustain holds at that point until the note is released.
 struct Envelope {
     std::vector<EnvelopePoint> points;  // at most 12, first at tick 0
-    int sustainPoint = -1;              // -1: none
+    int sustain_point = -1;              // -1: none
 };
 
 enum class Loop : std::uint8_t { kNone = 0, kForward = 1, kPingPong = 2 };
@@ -81,21 +81,21 @@ enum class Loop : std::uint8_t { kNone = 0, kForward = 1, kPingPong = 2 };
 struct Sample {
     std::string name;
     std::vector<std::int16_t> frames;
-    bool sixteenBit = false;
+    bool sixteen_bit = false;
     Loop loop = Loop::kNone;
-    std::uint32_t loopStart = 0;
-    std::uint32_t loopLength = 0;
+    std::uint32_t loop_start = 0;
+    std::uint32_t loop_length = 0;
     std::uint8_t volume = 64;    // 0 to 64
     std::int8_t finetune = 0;    // 1/128 semitone
     std::uint8_t panning = 128;  // 0 left, 255 right
-    std::int8_t relativeNote = 0;
+    std::int8_t relative_note = 0;
 };
 
 // An instrument with one sample, used for every note.
 struct Instrument {
     std::string name;
     Sample sample;
-    Envelope volumeEnvelope;
+    Envelope volume_envelope;
     std::uint16_t fadeout = 0;  // subtracted from 32768 per tick after key off
 };
 
@@ -103,8 +103,8 @@ struct Module {
     std::string name;     // at most 20 characters
     std::string tracker;  // at most 20 characters
     int channels = 8;
-    int restartPosition = 0;
-    bool linearFrequencies = true;
+    int restart_position = 0;
+    bool linear_frequencies = true;
     int speed = 6;  // ticks per row
     int bpm = 125;  // tick length = 2.5 s / bpm
     std::vector<std::uint8_t> order;
