@@ -1,7 +1,6 @@
 // The framework globals, the start-up, c_App and the two process-wide
 // operations EndApplication and SetUpdateRate.
 #include <clocale>
-#include <cstdlib>
 
 #include "app/framework.h"
 #include "app/graphics_device.h"
@@ -62,10 +61,7 @@ int c_App::OnUpdate() { return 0; }
 int c_App::OnRender() { return 0; }
 int c_App::OnClose() { EndApplication(); }
 
-void EndApplication() {
-    Error(String());
-    std::exit(0);  // not reached: an empty message ends the process
-}
+void EndApplication() { Error(String()); }
 
 void SetUpdateRate(int hertz) {
     updateRate = hertz;

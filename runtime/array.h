@@ -24,7 +24,7 @@ public:
         int length;
 
         Rep(int n) : length(n) { InitElements(0, n); }
-        constexpr explicit Rep(StaticTag tag) : gc_object(tag), length(0) {}
+        constexpr explicit Rep(static_tag tag) : gc_object(tag), length(0) {}
         ~Rep() override {
             if constexpr (std::is_same_v<T, String>)
                 for (int i = 0; i < length; ++i) Elements()[i].~String();
@@ -44,7 +44,7 @@ public:
 
     Array() : rep(EmptyBody()) {}
     explicit Array(int n) : rep(n <= 0 ? EmptyBody() : Allocate(n)) {}
-    explicit Array(Rep* rep) : rep(rep) {}
+    explicit Array(Rep* body) : rep(body) {}
 
     int Length() const { return rep->length; }
     T operator[](int i) const { return rep->Elements()[i]; }
@@ -89,7 +89,7 @@ private:
     // still point at it while the program's statics are torn down.
     static Rep* MakeEmptyBody() {
         alignas(Rep) static unsigned char storage[sizeof(Rep)];
-        Rep* body = new (storage) Rep(gc_object::StaticTag{});
+        Rep* body = new (storage) Rep(gc_object::static_tag{});
         gc_register_static(body);
         return body;
     }

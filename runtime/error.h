@@ -17,7 +17,7 @@ extern const char* debug_info;
 [[noreturn]] void RuntimeError(const char* message);
 // Empty message: ends the process at once with status 0. Otherwise reports a
 // runtime error with the message's low bytes.
-void Error(const String& message);
+[[noreturn]] void Error(const String& message);
 void Print(const String& text);
 void DebugLog(const String& text);
 String StackTrace();

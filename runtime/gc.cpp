@@ -23,6 +23,13 @@ constexpr unsigned kSmallLimit = 64;
 constexpr int kMaxRoots = 32;
 constexpr int kMaxStatics = 64;
 
+// Debug and sanitizer builds check that every object comes from gc_new.
+#ifdef MOONLIT_CHECKED
+constexpr bool kChecked = true;
+#else
+constexpr bool kChecked = false;
+#endif
+
 #ifdef MOONLIT_GC_CHECK
 constexpr bool kHeapCheckByDefault = true;
 #else
@@ -31,7 +38,7 @@ constexpr bool kHeapCheckByDefault = false;
 
 // A list head; only succ and pred are used.
 struct Sentinel : gc_object {
-    constexpr Sentinel() : gc_object(StaticTag{}, this) {}
+    constexpr Sentinel() : gc_object(static_tag{}, this) {}
 };
 
 struct SmallCell {
@@ -47,6 +54,7 @@ struct Collector {
     int garbage_bytes = 0;
     std::atomic<int> external_bytes{0};
     unsigned pending_size = 0;  // reserved by gc_allocate for the next object
+    void* pending_memory = nullptr;  // where that object must be constructed
     SmallCell* small_cells[kSmallLimit / 8] = {};
     gc_root_reader roots[kMaxRoots] = {};
     int root_count = 0;
@@ -64,6 +72,13 @@ struct Collector {
 Collector g_collector;
 
 Collector& TheCollector() { return g_collector; }
+
+// Misuse that would otherwise lose objects silently ends the program here.
+[[noreturn]] void Fatal(const char* message) {
+    std::fprintf(stderr, "%s\n", message);
+    std::fflush(stderr);
+    std::abort();
+}
 
 void MakeEmpty(gc_object* head) {
     head->succ = head;
@@ -128,6 +143,8 @@ void* TakeMemory(Collector& c, unsigned size) {
 
 gc_object::gc_object() {
     Collector& c = TheCollector();
+    if (kChecked && (c.pending_size == 0 || c.pending_memory != this))
+        Fatal("Collected object not made by gc_new: it would be freed as if gc_allocate had reserved it");
     flags = static_cast<unsigned>(gc_current_mark_bit) | c.pending_size;
     c.pending_size = 0;
     Append(&c.unmarked, this);
@@ -165,6 +182,7 @@ void* gc_allocate(int request) {
     c.tracked_bytes += static_cast<int>(size);
     if (c.tracked_bytes > c.peak_tracked_bytes) c.peak_tracked_bytes = c.tracked_bytes;
     c.pending_size = size;
+    c.pending_memory = memory;
     return memory;
 }
 
@@ -303,11 +321,12 @@ void gc_count_fresh(int delta) { TheCollector().fresh_bytes += delta; }
 
 // ---- roots and statics ----------------------------------------------------
 
-bool gc_add_root(gc_root_reader reader) {
+void gc_add_root(gc_root_reader reader) {
     Collector& c = TheCollector();
-    if (c.root_count == kMaxRoots) return false;
+    for (int i = 0; i < c.root_count; ++i)
+        if (c.roots[i] == reader) return;
+    if (c.root_count == kMaxRoots) Fatal("gc_add_root: more than 32 global roots; raise kMaxRoots in runtime/gc.cpp");
     c.roots[c.root_count++] = reader;
-    return true;
 }
 
 void gc_clear_roots() { TheCollector().root_count = 0; }

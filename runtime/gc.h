@@ -39,15 +39,15 @@ struct gc_object {
     unsigned size() const { return flags & ~7u; }
 
     // For bodies in static storage: never in a list, never marked or freed.
-    struct StaticTag {};
+    struct static_tag {};
 
 protected:
     // Joins the unmarked list with the size that gc_allocate just reserved.
     gc_object();
-    constexpr explicit gc_object(StaticTag)
+    constexpr explicit gc_object(static_tag)
         : succ(nullptr), pred(nullptr), flags(kStaticBit | kMarkBit) {}
     // A list head in static storage, linked to itself (an empty list).
-    constexpr gc_object(StaticTag, gc_object* self)
+    constexpr gc_object(static_tag, gc_object* self)
         : succ(self), pred(self), flags(kStaticBit | kMarkBit) {}
 };
 
@@ -113,9 +113,11 @@ inline void gc_mark_now(gc_object* obj) {
 
 // Global roots. Each subsystem registers a reader for each of its global
 // object references at start-up; gc_mark_globals shades them in the order
-// they were registered. Returns false when the fixed table is full.
+// they were registered. Registering a reader again changes nothing; a reader
+// beyond the fixed table ends the program with a message (a lost root would
+// free live objects).
 using gc_root_reader = gc_object* (*)();
-bool gc_add_root(gc_root_reader reader);
+void gc_add_root(gc_root_reader reader);
 void gc_clear_roots();
 
 // The heap check at the end of marking: every marked object's references

@@ -95,11 +95,11 @@ struct c_MapOf : Object {
 
 protected:
     // Subclasses whose Compare is plain subtraction skip the virtual call.
-    bool int_keys = false;
+    bool intKeys = false;
 
 private:
     int CompareKeys(int a, int b) {
-        return int_keys ? static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b)) : Compare(a, b);
+        return intKeys ? static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b)) : Compare(a, b);
     }
 
     bool Insert(int key, V* value, bool replace) {
@@ -171,7 +171,7 @@ private:
 // Map whose keys compare by 32-bit subtraction.
 template <class V>
 struct c_IntMapOf : c_MapOf<V> {
-    c_IntMapOf() { this->int_keys = true; }
+    c_IntMapOf() { this->intKeys = true; }
     int Compare(int a, int b) override {
         return static_cast<int>(static_cast<unsigned>(a) - static_cast<unsigned>(b));
     }

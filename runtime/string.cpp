@@ -12,7 +12,8 @@ void gc_count_fresh(int delta);  // collector's fresh_bytes, see gc.cpp
 
 namespace {
 
-String::Rep empty_body = {1, 0};
+// The longest body whose byte size still fits an int.
+constexpr int kMaxLength = 0x3ffffff0;
 
 int BodyBytes(int length) { return 8 + 2 * length; }
 
@@ -24,9 +25,12 @@ bool UnitsEqual(const uint16_t* a, const uint16_t* b, int n) {
 
 // ---- bodies ---------------------------------------------------------------
 
-String::Rep* String::EmptyRep() { return &empty_body; }
+// The one empty body. It is never counted: copies, moves and releases all
+// leave its count alone, so it cannot drift however long the program runs.
+String::Rep String::empty_body = {1, 0};
 
 String::Rep* String::Allocate(int length) {
+    if (length > kMaxLength) std::abort();
     Rep* rep = static_cast<Rep*>(std::malloc(static_cast<size_t>(BodyBytes(length))));
     if (!rep) std::abort();
     rep->refs = 1;
@@ -36,7 +40,7 @@ String::Rep* String::Allocate(int length) {
 }
 
 void String::Release(Rep* rep) {
-    if (--rep->refs == 0 && rep != &empty_body) {
+    if (rep != &empty_body && --rep->refs == 0) {
         gc_count_fresh(-BodyBytes(rep->length));
         std::free(rep);
     }
@@ -53,14 +57,14 @@ String& String::operator=(String&& other) noexcept {
     if (this != &other) {
         Release(rep);
         rep = other.rep;
-        other.rep = EmptyRep();
+        other.rep = empty_rep();
     }
     return *this;
 }
 
 // ---- construction ---------------------------------------------------------
 
-String::String(const char* text) : rep(EmptyRep()) {
+String::String(const char* text) : rep(empty_rep()) {
     int n = static_cast<int>(std::strlen(text));
     if (n == 0) return;
     rep = Allocate(n);
@@ -68,19 +72,19 @@ String::String(const char* text) : rep(EmptyRep()) {
         rep->Units()[i] = static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[i])));
 }
 
-String::String(const uint16_t* units) : rep(EmptyRep()) {
+String::String(const uint16_t* units) : rep(empty_rep()) {
     int n = 0;
     while (units[n]) ++n;
     *this = FromUtf16(units, n);
 }
 
-String::String(int value) : rep(EmptyRep()) {
+String::String(int value) : rep(empty_rep()) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%i", value);
     *this = String(buffer);
 }
 
-String::String(float value) : rep(EmptyRep()) {
+String::String(float value) : rep(empty_rep()) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer - 2, "%.17lg", static_cast<double>(value));
     if (!std::strpbrk(buffer, ".e")) std::strcat(buffer, ".0");
@@ -170,8 +174,7 @@ Array<String> String::Split(const String& separator) const {
         for (int i = 0; i < Length(); ++i) pieces.Set(i, FromUtf16(Data() + i, 1));
         return pieces;
     }
-    int count = 0;
-    for (int at = Find(separator); at != -1; at = Find(separator, at + separator.Length())) ++count;
+    int count = CountMatches(separator);
     Array<String> pieces(count + 1);
     if (count == 0) {
         pieces.Set(0, *this);
@@ -187,15 +190,21 @@ Array<String> String::Split(const String& separator) const {
     return pieces;
 }
 
+// Non-overlapping, left to right: each search resumes after the last match.
+int String::CountMatches(const String& text) const {
+    int count = 0;
+    for (int at = Find(text); at != -1; at = Find(text, at + text.Length())) ++count;
+    return count;
+}
+
 String String::Replace(const String& find, const String& with) const {
     // An empty search text matches nowhere: the receiver comes back as is.
     if (find.Length() == 0) return *this;
-    int count = 0;
-    for (int at = Find(find); at != -1; at = Find(find, at + find.Length())) ++count;
+    int count = CountMatches(find);
     if (count == 0) return *this;
     long long length = Length() + static_cast<long long>(count) * (with.Length() - find.Length());
     if (length <= 0) return String();
-    if (length > 0x3ffffff0LL) std::abort();
+    if (length > kMaxLength) std::abort();
     Rep* rep = Allocate(static_cast<int>(length));
     uint16_t* out = rep->Units();
     int start = 0;
@@ -263,6 +272,9 @@ String DecodeUtf16(const unsigned char* bytes, int count, bool big_endian) {
     return String::FromUtf16(units.data(), n);
 }
 
+// The UTF-8 encoding of the byte-order mark, which may open a UTF-8 file.
+constexpr unsigned char kUtf8Mark[] = {0xEF, 0xBB, 0xBF};
+
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // Decodes UTF-8 into `units`; false at the first malformed or cut-off
@@ -291,7 +303,7 @@ bool DecodeUtf8(const unsigned char* p, const unsigned char* end, std::vector<ui
 String String::FromBytes(const unsigned char* bytes, int count) {
     if (count >= 2 && bytes[0] == 0xfe && bytes[1] == 0xff) return DecodeUtf16(bytes, count, true);
     if (count >= 2 && bytes[0] == 0xff && bytes[1] == 0xfe) return DecodeUtf16(bytes, count, false);
-    int skip = (count > 2 && bytes[0] == 239 && bytes[1] == 187 && bytes[2] == 191) ? 3 : 0;
+    int skip = (count > 2 && std::memcmp(bytes, kUtf8Mark, sizeof kUtf8Mark) == 0) ? sizeof kUtf8Mark : 0;
     std::vector<uint16_t> units;
     units.reserve(static_cast<size_t>(count));
     if (!DecodeUtf8(bytes + skip, bytes + count, units))

@@ -26,9 +26,9 @@ public:
         uint16_t* Units() { return reinterpret_cast<uint16_t*>(this + 1); }
     };
 
-    String() : rep(EmptyRep()) {}
+    String() : rep(empty_rep()) {}
     String(const String& other) : rep(other.rep) { Retain(rep); }
-    String(String&& other) noexcept : rep(other.rep) { other.rep = EmptyRep(); }
+    String(String&& other) noexcept : rep(other.rep) { other.rep = empty_rep(); }
     ~String() { Release(rep); }
     String& operator=(const String& other);
     String& operator=(String&& other) noexcept;
@@ -79,13 +79,18 @@ public:
     // Reads an open file to its end and decodes it with FromBytes.
     static String LoadText(std::FILE* file);
 
-    static Rep* EmptyRep();
+    static Rep* empty_rep() { return &empty_body; }
 
 private:
-    explicit String(Rep* rep) : rep(rep) {}
+    static Rep empty_body;
+
+    explicit String(Rep* body) : rep(body) {}
     static Rep* Allocate(int length);
-    static void Retain(Rep* rep) { ++rep->refs; }
+    static void Retain(Rep* rep) {
+        if (rep != &empty_body) ++rep->refs;
+    }
     static void Release(Rep* rep);
+    int CountMatches(const String& text) const;
 
     Rep* rep;
 };

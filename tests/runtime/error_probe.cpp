@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "runtime/array.h"
 #include "runtime/error.h"
@@ -20,6 +21,23 @@ void FeedStdin(const std::string& text) {
     std::fclose(f);
     if (!std::freopen(path, "r", stdin)) std::exit(3);
     std::remove(path);
+}
+
+template <int N>
+gc_object* NoRoot() {
+    return nullptr;
+}
+
+// One reader registered many times, then distinct readers until the table
+// (32) is full; the next one must stop the program.
+template <int... N>
+void FillRoots(std::integer_sequence<int, N...>) {
+    gc_clear_roots();
+    for (int i = 0; i < 100; ++i) gc_add_root(NoRoot<0>);
+    (gc_add_root(NoRoot<N + 1>), ...);
+    std::printf("32 roots\n");
+    std::fflush(stdout);
+    gc_add_root(NoRoot<-1>);
 }
 
 std::string AddressOf(const void* p) {
@@ -64,5 +82,10 @@ int main(int argc, char** argv) {
         RuntimeError("probe");
     }
     if (mode == "prompt") RuntimeError("probe");
+    if (mode == "root-overflow") FillRoots(std::make_integer_sequence<int, 31>());
+    if (mode == "object-on-stack") {
+        Object local;
+        std::printf("accepted\n");
+    }
     return 2;
 }

@@ -2,6 +2,7 @@
 // streams and exit statuses.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -101,6 +102,30 @@ TEST(Prompt, AtUnknownAddressIsNeverDereferenced) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, kBanner + "\n");
     EXPECT_EQ(Probe("prompt", "@deadbeef\n@zz\nq\n").err, kBanner + "\n\n");
+}
+
+// Misuse of the collector that would lose live objects silently stops the
+// program with a message instead. Registering a root again is harmless, so
+// the overflow comes only with the 33rd distinct reader.
+TEST(Errors, CollectorMisuseStopsWithAMessage) {
+    struct Case {
+        const char* mode;
+        bool checked_builds_only;
+        const char* out;
+        const char* message;
+    } cases[] = {
+        {"root-overflow", false, "32 roots\n", "gc_add_root: more than 32 global roots"},
+        {"object-on-stack", true, "", "Collected object not made by gc_new"},
+    };
+    for (const Case& c : cases) {
+#ifndef MOONLIT_CHECKED
+        if (c.checked_builds_only) continue;
+#endif
+        ChildResult r = Probe(c.mode);
+        EXPECT_EQ(r.status, 128 + SIGABRT) << c.mode;
+        EXPECT_EQ(r.out, c.out) << c.mode;
+        EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << c.mode << ": " << r.err;
+    }
 }
 
 }  // namespace

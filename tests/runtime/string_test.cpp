@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/array.h"
@@ -177,6 +178,35 @@ TEST(Strings, FreshBytesCountLiveBodiesOnly) {
     }
     EXPECT_EQ(gc_read_counters().fresh_bytes, start);
     EXPECT_TRUE(String("abc").Slice(1, 1).SameBody(String()));
+}
+
+// The empty body is shared by every empty string and never counted: made,
+// copied, moved, assigned or released, its count stays where it started
+// (released uncounted, it once drifted down by one each time).
+TEST(Strings, EmptyBodyIsNeverCounted) {
+    const String text("ab");
+    struct Case {
+        const char* what;
+        void (*run)(const String& text);
+    };
+    const Case cases[] = {
+        {"default", [](const String&) { String s; }},
+        {"literal", [](const String&) { String s(""); }},
+        {"copy", [](const String&) { String a; String b(a); String c; c = b; }},
+        {"move", [](const String& t) { String a = t; String b(std::move(a)); String c; c = std::move(b); }},
+        {"slice", [](const String& t) { String s = t.Slice(1, 1); }},
+        {"trim", [](const String&) { String s = String("  ").Trim(); }},
+        {"replace", [](const String& t) { String s = t.Replace("ab", ""); }},
+        {"concatenation", [](const String&) { String s = String() + String(); }},
+        {"array", [](const String&) { Array<String>(3).Set(1, String()); }},
+        {"split", [](const String& t) { t.Split("ab"); }},
+    };
+    for (const Case& c : cases) {
+        const int before = String::empty_rep()->refs;
+        for (int i = 0; i < 1000; ++i) c.run(text);
+        EXPECT_EQ(String::empty_rep()->refs, before) << c.what;
+    }
+    EXPECT_EQ(String::empty_rep()->refs, 1);
 }
 
 }  // namespace
