@@ -17,7 +17,7 @@
 
 constexpr int kSoundChannels = 32;
 constexpr int kMusicChannel = 32;
-constexpr int kChannelCount = 33;
+constexpr int kChannelCount = kSoundChannels + 1;  // the sound channels and the music's
 
 enum gxtkChannelState { kChannelStopped = 0, kChannelPlaying = 1, kChannelPaused = 2 };
 

@@ -21,8 +21,7 @@ namespace {
 MODULE* currentModule = nullptr;
 bool player_ready = false;
 
-// 16-bit, stereo, float mixing, surround, interpolation.
-constexpr UWORD kOutputModeFlags = 0x323;
+constexpr UWORD kOutputModeFlags = DMODE_16BITS | DMODE_STEREO | DMODE_FLOAT | DMODE_SURROUND | DMODE_INTERP;
 constexpr int kMaxModuleChannels = 64;
 
 // The path in the multibyte encoding of the current locale; empty when a

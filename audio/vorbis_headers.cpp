@@ -10,6 +10,10 @@
 
 namespace {
 
+// Every codebook opens with these 24 bits, "BCV" read least significant
+// byte first.
+constexpr uint32_t kCodebookSync = 0x564342;
+
 uint32_t Le32(const std::vector<unsigned char>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
@@ -99,7 +103,7 @@ bool SkipLengths(BitReader& bits, uint32_t entries) {
 
 // tableValues: what the books before this one declared, added to.
 bool SkipCodebook(BitReader& bits, uint64_t& table_values) {
-    if (bits.Read(24) != 0x564342) return false;
+    if (bits.Read(24) != kCodebookSync) return false;
     uint32_t dimensions = bits.Read(16);
     uint32_t entries = bits.Read(24);
     if (dimensions == 0 && entries != 0) return false;

@@ -8,6 +8,9 @@
 
 struct c_Font;
 
+// The screen the show is laid out on, in pixels.
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
 // Scroller characters stand this many pixels apart.
 constexpr int kScrollSpacing = 18;
 

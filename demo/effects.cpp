@@ -43,10 +43,10 @@ float PlasmaValue(float scale, int x, int y) {
 
 void DrawPlasma() {
     float rgb[3];
-    for (int y = 0; y <= 480; y += 8) {
+    for (int y = 0; y <= kScreenHeight; y += 8) {
         plasmaPhase = plasmaPhase + 0.001f;
         plasmaScale = DegSin(plasmaPhase) + DegSin(plasmaPhase);
-        for (int x = 0; x <= 640; x += 8) {
+        for (int x = 0; x <= kScreenWidth; x += 8) {
             if (PlasmaBand(PlasmaValue(plasmaScale, x, y), rgb)) SetColor(rgb[0], rgb[1], rgb[2]);
             DrawRect(static_cast<float>(x), static_cast<float>(y), 8.0f, 8.0f);
         }
@@ -88,7 +88,7 @@ LogoBlocks ComputeLogoBlocks(int k, int j, float phase, int row_offset) {
 
 void DrawLogoStrip() {
     int offset = static_cast<int>(logoRowOffset);
-    for (int k = 0; k <= 480; k += 4) {
+    for (int k = 0; k <= kScreenHeight; k += 4) {
         logoPhase = logoPhase + 0.028f;
         for (int j = 1; j <= 29; j += 4) {
             LogoBlocks b = ComputeLogoBlocks(k, j, logoPhase, offset);
@@ -130,8 +130,12 @@ void DrawScroller() {
     }
 }
 
+// The height of the black bars at the top and the bottom of the screen.
+constexpr int kBarHeight = 32;
+
 void DrawBars() {
     SetColor(0.0f, 0.0f, 0.0f);
-    DrawRect(0.0f, 0.0f, 640.0f, 32.0f);
-    DrawRect(0.0f, 448.0f, 640.0f, 32.0f);
+    const float width = static_cast<float>(kScreenWidth), bar = static_cast<float>(kBarHeight);
+    DrawRect(0.0f, 0.0f, width, bar);
+    DrawRect(0.0f, static_cast<float>(kScreenHeight) - bar, width, bar);
 }

@@ -27,7 +27,7 @@ int c_MyApp::OnCreate() {
     if (!context->font)
         std::fprintf(stderr, "No font could be loaded (data/fonti.png, data/kova_font.png): the text is left out\n");
     scrollText = ScrollText();
-    scrollX = 640;
+    scrollX = kScreenWidth;
     scrollBaseY = 400.0f;
     InitModulePlayer();
     PlayModule(String("spartanic.xm"));
@@ -36,7 +36,7 @@ int c_MyApp::OnCreate() {
 
 int c_MyApp::OnUpdate() {
     scrollX -= 4;
-    if (scrollX < -(kScrollSpacing * scrollText.Length())) scrollX = 640;
+    if (scrollX < -(kScrollSpacing * scrollText.Length())) scrollX = kScreenWidth;
     UpdateModulePlayer();
     return 0;
 }

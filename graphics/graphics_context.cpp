@@ -6,6 +6,15 @@
 #include "graphics/font.h"
 #include "graphics/image.h"
 
+namespace {
+
+// The components of a packed 0xRRGGBB colour, on the 0 to 255 scale.
+float RedOf(int rgb) { return static_cast<float>((rgb >> 16) & 255); }
+float GreenOf(int rgb) { return static_cast<float>((rgb >> 8) & 255); }
+float BlueOf(int rgb) { return static_cast<float>(rgb & 255); }
+
+}  // namespace
+
 c_GraphicsContext* context = nullptr;
 gxtkGraphics* graphicsDevice = nullptr;
 gxtkGraphics* renderDevice = nullptr;
@@ -85,10 +94,7 @@ int EndRender() {
 
 // ---- colour, alpha, blend, scissor, clear ---------------------------------
 
-int SetColor(int rgb) {
-    return SetColor(static_cast<float>((rgb >> 16) & 255), static_cast<float>((rgb >> 8) & 255),
-                    static_cast<float>(rgb & 255));
-}
+int SetColor(int rgb) { return SetColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb)); }
 
 int SetColor(c_Color* color) {
     return SetColor(static_cast<float>(color->r), static_cast<float>(color->g), static_cast<float>(color->b));
@@ -120,10 +126,7 @@ int Clear(float r, float g, float b) {
     return 0;
 }
 
-int Clear(int rgb) {
-    return Clear(static_cast<float>((rgb >> 16) & 255), static_cast<float>((rgb >> 8) & 255),
-                 static_cast<float>(rgb & 255));
-}
+int Clear(int rgb) { return Clear(RedOf(rgb), GreenOf(rgb), BlueOf(rgb)); }
 
 int Clear(c_Color* color) {
     return Clear(static_cast<float>(color->r), static_cast<float>(color->g), static_cast<float>(color->b));

@@ -10,6 +10,10 @@
 #include "graphics/gxtk_surface.h"
 #include "graphics/host_link.h"
 
+// 2·pi rounded to float: the oval's angle steps are computed in float from
+// exactly this value.
+constexpr float kTwoPi = 6.2831855f;
+
 int32_t TruncToInt(double value) {
     if (!(value > -2147483649.0 && value < 2147483648.0)) return INT32_MIN;
     return static_cast<int32_t>(value);
@@ -53,10 +57,10 @@ void gxtkGraphics::Flush() {
         primSurface->Bind();
     }
     switch (primType) {
-        case 1: gl.DrawArrays(GL_POINTS, 0, primCount); break;
-        case 2: gl.DrawArrays(GL_LINES, 0, primCount); break;
-        case 3: gl.DrawArrays(GL_TRIANGLES, 0, primCount); break;
-        case 4: gl.DrawElements(GL_TRIANGLES, primCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices); break;
+        case kPrimPoints: gl.DrawArrays(GL_POINTS, 0, primCount); break;
+        case kPrimLines: gl.DrawArrays(GL_LINES, 0, primCount); break;
+        case kPrimTriangles: gl.DrawArrays(GL_TRIANGLES, 0, primCount); break;
+        case kPrimQuads: gl.DrawElements(GL_TRIANGLES, primCount / 4 * 6, GL_UNSIGNED_SHORT, quadIndices); break;
         default:
             for (int i = 0; i < primCount; i += primType) gl.DrawArrays(GL_TRIANGLE_FAN, i, primType);
             break;
@@ -144,7 +148,7 @@ int gxtkGraphics::SetMatrix(float mix, float miy, float mjx, float mjy, float mt
 // ---- drawing ------------------------------------------------------------------
 
 int gxtkGraphics::DrawPoint(float x, float y) {
-    gxtkVertex* v = BeginPrimitive(1, 1, nullptr);
+    gxtkVertex* v = BeginPrimitive(kPrimPoints, 1, nullptr);
     Put(v, x, y);
     v->x += 0.5f;
     v->y += 0.5f;
@@ -152,7 +156,7 @@ int gxtkGraphics::DrawPoint(float x, float y) {
 }
 
 int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
-    gxtkVertex* v = BeginPrimitive(2, 2, nullptr);
+    gxtkVertex* v = BeginPrimitive(kPrimLines, 2, nullptr);
     Put(v, x1, y1);
     Put(v + 1, x2, y2);
     for (int i = 0; i < 2; ++i) {
@@ -184,7 +188,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
     int n = OvalSegments(rx, ry);
     gxtkVertex* v = BeginPrimitive(n, n, nullptr);
     for (int i = 0; i < n; ++i) {
-        float theta = static_cast<float>(i) * 6.2831855f / static_cast<float>(n);
+        float theta = static_cast<float>(i) * kTwoPi / static_cast<float>(n);
         float px = cx + static_cast<float>(std::cos(static_cast<double>(theta))) * rx;
         float py = cy - static_cast<float>(std::sin(static_cast<double>(theta))) * ry;
         Put(v + i, px, py);
@@ -214,7 +218,7 @@ int gxtkGraphics::DrawTexturedPoly(Array<float> verts, gxtkSurface* surface, int
 int gxtkGraphics::DrawSurface(gxtkSurface* surface, float x, float y) {
     float w = static_cast<float>(surface->Width()), h = static_cast<float>(surface->Height());
     float u_max = w * surface->uscale, v_max = h * surface->vscale;
-    gxtkVertex* v = BeginPrimitive(4, 4, surface);
+    gxtkVertex* v = BeginPrimitive(kPrimQuads, 4, surface);
     PutTextured(v, x, y, 0, 0);
     PutTextured(v + 1, x + w, y, u_max, 0);
     PutTextured(v + 2, x + w, y + h, u_max, v_max);
@@ -229,7 +233,7 @@ int gxtkGraphics::DrawSurfaceRect(gxtkSurface* surface, float x, float y, int sr
     float v_top = static_cast<float>(src_y) * surface->vscale;
     float v_bottom = static_cast<float>(src_y + src_h) * surface->vscale;
     float w = static_cast<float>(src_w), h = static_cast<float>(src_h);
-    gxtkVertex* v = BeginPrimitive(4, 4, surface);
+    gxtkVertex* v = BeginPrimitive(kPrimQuads, 4, surface);
     PutTextured(v, x, y, u_left, v_top);
     PutTextured(v + 1, x + w, y, u_right, v_top);
     PutTextured(v + 2, x + w, y + h, u_right, v_bottom);

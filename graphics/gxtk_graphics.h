@@ -46,8 +46,8 @@ inline int32_t TruncFloatToInt(float value) {
     __asm__("cvttss2si %1, %0" : "=r"(result) : "xm"(value));
     return result;
 #else
-    bool inRange = value >= -2147483648.0f && value < 2147483648.0f;
-    return static_cast<int32_t>(inRange ? value : -2147483648.0f);
+    bool in_range = value >= -2147483648.0f && value < 2147483648.0f;
+    return static_cast<int32_t>(in_range ? value : -2147483648.0f);
 #endif
 }
 
@@ -57,6 +57,14 @@ struct gxtkVertex {
     uint32_t colour;  // little-endian: bytes R, G, B, A in memory
 };
 static_assert(sizeof(gxtkVertex) == 20, "GL is told the records are 20 bytes apart");
+
+// The batch's primitive kinds: a polygon's kind is its vertex count (5 and up,
+// and ovals of any size), so the kinds of points, lines, triangles and quads
+// are their vertex counts too.
+constexpr int kPrimPoints = 1;
+constexpr int kPrimLines = 2;
+constexpr int kPrimTriangles = 3;
+constexpr int kPrimQuads = 4;
 
 struct gxtkGraphics final : Object {
     static constexpr int kMaxVertices = 1024;
@@ -103,7 +111,7 @@ struct gxtkGraphics final : Object {
     virtual int SetMatrix(float ix, float iy, float jx, float jy, float tx, float ty);
     virtual int DrawPoint(float x, float y);
     virtual int DrawRect(float x, float y, float w, float h) {
-        gxtkVertex* v = BeginPrimitive(4, 4, nullptr);
+        gxtkVertex* v = BeginPrimitive(kPrimQuads, 4, nullptr);
         Put(v, x, y);
         Put(v + 1, x + w, y);
         Put(v + 2, x + w, y + h);

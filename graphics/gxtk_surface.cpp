@@ -9,6 +9,13 @@
 #include "graphics/gxtk_graphics.h"
 #include "graphics/host_link.h"
 
+namespace {
+
+// One colour byte scaled by its pixel's alpha, as surfaces store them.
+unsigned char Premultiply(unsigned value, unsigned alpha) { return static_cast<unsigned char>(value * alpha / 255); }
+
+}  // namespace
+
 int SurfaceFormatForDepth(int depth) {
     switch (depth) {
         case 1: return GL_LUMINANCE;
@@ -56,13 +63,12 @@ void gxtkSurface::SetData(unsigned char* pixels, int w, int h, int bytes_per_pix
     long long count = static_cast<long long>(w) * h;
     if (depth == 4) {
         for (unsigned char* p = data; count-- > 0; p += 4) {
-            unsigned a = p[3];
-            p[0] = static_cast<unsigned char>(p[0] * a / 255);
-            p[1] = static_cast<unsigned char>(p[1] * a / 255);
-            p[2] = static_cast<unsigned char>(p[2] * a / 255);
+            p[0] = Premultiply(p[0], p[3]);
+            p[1] = Premultiply(p[1], p[3]);
+            p[2] = Premultiply(p[2], p[3]);
         }
     } else if (depth == 2) {
-        for (unsigned char* p = data; count-- > 0; p += 2) p[0] = static_cast<unsigned char>(p[0] * p[1] / 255);
+        for (unsigned char* p = data; count-- > 0; p += 2) p[0] = Premultiply(p[0], p[1]);
     }
 }
 
@@ -120,9 +126,9 @@ void gxtkSurface::WritePixelsInto(int x, int y, int w, int h, const int* src, in
         for (int c = 0; c < w; ++c, dst += 4) {
             uint32_t p = static_cast<uint32_t>(row[c]);
             uint32_t a = p >> 24;
-            dst[0] = static_cast<unsigned char>(((p >> 16) & 255) * a / 255);
-            dst[1] = static_cast<unsigned char>(((p >> 8) & 255) * a / 255);
-            dst[2] = static_cast<unsigned char>((p & 255) * a / 255);
+            dst[0] = Premultiply((p >> 16) & 255, a);
+            dst[1] = Premultiply((p >> 8) & 255, a);
+            dst[2] = Premultiply(p & 255, a);
             dst[3] = static_cast<unsigned char>(a);
         }
     }

@@ -24,12 +24,6 @@ struct JoystickSource {
     const unsigned char* (*buttons)(int id, int* count);
 };
 
-// The window the game loop opens.
-constexpr int kGameWindowWidth = 640;
-constexpr int kGameWindowHeight = 480;
-constexpr int kGameWindowFlags = 4;
-extern const char* const kWindowTitle;
-
 // OpenWindow's flag bits.
 enum RtWindowFlag {
     kWindowFullscreen = 1,
@@ -41,6 +35,12 @@ enum RtWindowFlag {
     kWindowSecondMonitor = 64,
     kWindowStencilBuffer = 128,
 };
+
+// The game window at scale 1: decorated, not resizable, double-buffered.
+constexpr int kGameWindowWidth = 640;
+constexpr int kGameWindowHeight = 480;
+constexpr int kGameWindowFlags = kWindowDecorated;
+extern const char* const kWindowTitle;
 
 // How the game window is shown, as the command line chose: a window `scale`
 // times the game's size, or the whole screen at the desktop's resolution.
