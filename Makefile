@@ -93,12 +93,18 @@ stress: deps
 
 # bench_frame opens windows (the demo, SDL2, immediate mode) and ends with
 # the table of what a frame costs; bench/web measures the web build in
-# headless Chromium when out/web and the browser driver are there.
+# headless Chromium when out/web and the browser driver are there. A
+# benchmark that fails fails the target; the others still run first.
 bench: deps build
-	@for b in $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && echo "== $$b" && $(TEST_ENV) $(XRUN) "$$b"; done; true
-	@if [ -f $(WEB_OUT)/index.html ] && [ -d $(BUILD)/tests/web/driver ]; then \
-	  echo "== bench/web (headless Chromium)"; node bench/web/web_bench.mjs --web $(WEB_OUT) --driver $(BUILD)/tests/web/driver; \
-	else echo "== bench/web: skipped (make web, then make build with the web tests on)"; fi
+	@failed=""; for b in $(BUILD)/bench/*/bench_*; do \
+	  [ -x "$$b" ] || continue; echo "== $$b"; \
+	  $(TEST_ENV) $(XRUN) "$$b" || failed="$$failed $$b"; \
+	done; \
+	if [ -f $(WEB_OUT)/index.html ] && [ -d $(BUILD)/tests/web/driver ]; then \
+	  echo "== bench/web (headless Chromium)"; \
+	  node bench/web/web_bench.mjs --web $(WEB_OUT) --driver $(BUILD)/tests/web/driver || failed="$$failed bench/web"; \
+	else echo "== bench/web: skipped (make web, then make build with the web tests on)"; fi; \
+	if [ -n "$$failed" ]; then echo "Failed:$$failed"; exit 1; fi
 
 sanitize: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOONLIT_SANITIZE=ON -DMOONLIT_BENCH=OFF $(CMAKE_ARGS)
@@ -138,5 +144,7 @@ serve-web: web
 	@echo "Watch it at http://127.0.0.1:$(WEB_PORT)/ (Ctrl+C stops the server)"
 	cd $(WEB_OUT) && python3 -m http.server $(WEB_PORT) --bind 127.0.0.1
 
+# Every build folder and what the targets wrote to out/ (frames, videos,
+# the Windows folder and zip, the web build, packages).
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(STRESS_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(STRESS_BUILD) $(WEB_BUILD) $(WIN_BUILD) out

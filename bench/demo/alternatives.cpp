@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "bench/demo/frame_scene.h"
+#include "tests/support/frame_scene.h"
 
 namespace alternatives {
 

@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "bench/demo/alternatives.h"
-#include "bench/demo/frame_scene.h"
+#include "tests/support/frame_scene.h"
 #include "bench/demo/ours.h"
 #include "graphics/host_link.h"
 

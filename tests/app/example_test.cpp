@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/host/x_session.h"
+#include "support/x_session.h"
 
 TEST(SpineExample, OpensItsWindowAndEndsWithStatusZeroOnACloseRequest) {
     ASSERT_TRUE(xsession::StartServer());

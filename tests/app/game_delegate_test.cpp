@@ -11,7 +11,7 @@
 
 #include "app/framework.h"
 #include "host/glfw_game.h"
-#include "tests/host/x_session.h"
+#include "support/x_session.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "tests/host/x_session.h"
+#include "support/x_session.h"
 #include "tests/support/child_process.h"
 
 TEST(SoundExample, PlaysBothSamplesAndTheModuleUntilClosed) {

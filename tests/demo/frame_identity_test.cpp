@@ -1,5 +1,5 @@
 // Every vertex the demo hands the renderer, frame after frame, against the
-// plain frame of bench/demo/frame_scene.h (the show's arithmetic written
+// plain frame of tests/support/frame_scene.h (the show's arithmetic written
 // without the framework): positions, texture coordinates and colour bytes
 // must match bit for bit. This is what keeps optimisations of the framework
 // and the effects from moving a pixel; the frame benchmark adds a read-back
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bench/demo/frame_scene.h"
+#include "support/frame_scene.h"
 #include "demo/show_harness.h"
 #include "graphics/font.h"
 

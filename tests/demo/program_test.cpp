@@ -22,7 +22,7 @@
 
 #include <stb/stb_image.h>
 
-#include "host/x_session.h"
+#include "support/x_session.h"
 #include "support/child_process.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "graphics/graphics_context.h"
 #include "graphics/image.h"
 #include "host/glfw_game.h"
-#include "host/x_session.h"
+#include "support/x_session.h"
 
 class WindowDevice : public ::testing::Test {
 protected:

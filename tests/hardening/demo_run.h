@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/x_session.h"
+#include "support/x_session.h"
 #include "support/child_process.h"
 
 namespace demorun {

@@ -6,7 +6,7 @@
 #include <GLFW/glfw3.h>
 
 #include "tests/host/fake_clock.h"
-#include "tests/host/x_session.h"
+#include "support/x_session.h"
 
 double FakeClock::now = 0;
 std::vector<int> FakeClock::sleeps;

@@ -14,7 +14,7 @@
 
 #include "host/glfw_game.h"
 #include "host/input_device.h"
-#include "tests/host/x_session.h"
+#include "support/x_session.h"
 
 namespace {
 

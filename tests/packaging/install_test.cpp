@@ -62,16 +62,16 @@ fs::path UnpackDebianPackage(const fs::path& folder) {
     EXPECT_EQ(xsession::Run("cd " + Quote(kBuildDir) + " && cpack -G DEB -B " + Quote(folder / "deb") +
                             " > " + Quote(folder / "cpack.log") + " 2>&1"),
               0)
-        << read_whole_file(folder / "cpack.log");
+        << ReadWholeFile(folder / "cpack.log");
     fs::path deb;
     for (const auto& entry : fs::directory_iterator(folder / "deb"))
         if (entry.path().extension() == ".deb") deb = entry.path();
-    EXPECT_FALSE(deb.empty()) << read_whole_file(folder / "cpack.log");
+    EXPECT_FALSE(deb.empty()) << ReadWholeFile(folder / "cpack.log");
 
     std::string depends = xsession::Capture("dpkg-deb -f " + Quote(deb) + " Depends");
     for (const char* library : {"libglfw3", "libopenal1", "libmikmod3", "libgl1", "libstb0", "libc6"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " not in: " << depends;
-    std::string readme = read_whole_file(fs::path(MOONLIT_SOURCE_DIR) / "README.md");
+    std::string readme = ReadWholeFile(fs::path(MOONLIT_SOURCE_DIR) / "README.md");
     for (const std::string& tag : LintianTags(deb))
         EXPECT_NE(readme.find("`" + tag + "`"), std::string::npos) << "lintian finding not in the README: " << tag;
 

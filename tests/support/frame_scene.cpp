@@ -1,5 +1,5 @@
 // The plain frame's words and its update.
-#include "bench/demo/frame_scene.h"
+#include "tests/support/frame_scene.h"
 
 #include "demo/demo_text.h"
 

@@ -7,7 +7,7 @@
 // A sink provides
 //     void Clear();
 //     void Rect(float x, float y, float w, float h, uint32_t colour);
-//     void Glyph(float x, float y, int srcX, int srcY, int w, int h, uint32_t colour);
+//     void Glyph(float x, float y, int src_x, int src_y, int w, int h, uint32_t colour);
 // where colour is the packed vertex colour (bytes R, G, B, A in memory) and
 // the glyph's source rectangle is in texels of the font image.
 #pragma once
@@ -42,8 +42,8 @@ inline uint32_t Term(float value) {
     __asm__("cvttss2si %1, %0" : "=r"(result) : "xm"(value));
     return static_cast<uint32_t>(result);
 #else
-    bool inRange = value >= -2147483648.0f && value < 2147483648.0f;
-    return static_cast<uint32_t>(static_cast<int32_t>(inRange ? value : -2147483648.0f));
+    bool in_range = value >= -2147483648.0f && value < 2147483648.0f;
+    return static_cast<uint32_t>(static_cast<int32_t>(in_range ? value : -2147483648.0f));
 #endif
 }
 
