@@ -59,7 +59,7 @@ void NullTexSubImage(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLen
 void NullPixelStore(GLenum, GLint) {}
 GLenum NullGetError() { return GL_NO_ERROR; }
 void NullReadPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*) {}
-void null_copy_tex_sub_image(GLenum, GLint, GLint, GLint, GLint, GLint, GLsizei, GLsizei) {}
+void NullCopyTexSubImage(GLenum, GLint, GLint, GLint, GLint, GLint, GLsizei, GLsizei) {}
 
 }  // namespace
 
@@ -90,6 +90,6 @@ GlFunctions NullGl() {
     t.PixelStorei = NullPixelStore;
     t.GetError = NullGetError;
     t.ReadPixels = NullReadPixels;
-    t.CopyTexSubImage2D = null_copy_tex_sub_image;
+    t.CopyTexSubImage2D = NullCopyTexSubImage;
     return t;
 }

@@ -88,7 +88,7 @@ void RecReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum f, GLenum t, v
     for (GLsizei i = 0; i < w * h; ++i) words[i] = static_cast<uint32_t>(i);
     Record("ReadPixels", {double(x), double(y), double(w), double(h), double(f), double(t)}, p);
 }
-void rec_copy_tex_sub_image(GLenum t, GLint l, GLint xo, GLint yo, GLint x, GLint y, GLsizei w, GLsizei h) {
+void RecCopyTexSubImage(GLenum t, GLint l, GLint xo, GLint yo, GLint x, GLint y, GLsizei w, GLsizei h) {
     Record("CopyTexSubImage2D", {double(t), double(l), double(xo), double(yo), double(x), double(y), double(w), double(h)});
 }
 
@@ -121,6 +121,6 @@ GlFunctions RecordingGl() {
     t.PixelStorei = RecPixelStorei;
     t.GetError = RecGetError;
     t.ReadPixels = RecReadPixels;
-    t.CopyTexSubImage2D = rec_copy_tex_sub_image;
+    t.CopyTexSubImage2D = RecCopyTexSubImage;
     return t;
 }

@@ -11,19 +11,19 @@ GLFWwindow* HostWindow() {
 bool HostWindowSizes(int* width, int* height, int* fb_width, int* fb_height) {
     RtGlfwGame* game = CurrentGlfwGame();
     bool known = game && game->GetWindow();
-    bool magnified = known && game->picture_width > 0;
-    *width = !known ? 0 : magnified ? game->picture_width : game->windowWidth;
-    *height = !known ? 0 : magnified ? game->picture_height : game->windowHeight;
-    *fb_width = !known ? 0 : magnified ? game->picture_width : game->framebufferWidth;
-    *fb_height = !known ? 0 : magnified ? game->picture_height : game->framebufferHeight;
+    bool magnified = known && game->pictureWidth > 0;
+    *width = !known ? 0 : magnified ? game->pictureWidth : game->windowWidth;
+    *height = !known ? 0 : magnified ? game->pictureHeight : game->windowHeight;
+    *fb_width = !known ? 0 : magnified ? game->pictureWidth : game->framebufferWidth;
+    *fb_height = !known ? 0 : magnified ? game->pictureHeight : game->framebufferHeight;
     return known;
 }
 
 bool HostMagnifiedPicture(int* width, int* height, int* fb_width, int* fb_height) {
     RtGlfwGame* game = CurrentGlfwGame();
-    if (!game || !game->GetWindow() || game->picture_width == 0) return false;
-    *width = game->picture_width;
-    *height = game->picture_height;
+    if (!game || !game->GetWindow() || game->pictureWidth == 0) return false;
+    *width = game->pictureWidth;
+    *height = game->pictureHeight;
     *fb_width = game->framebufferWidth;
     *fb_height = game->framebufferHeight;
     return true;

@@ -3,7 +3,7 @@
 #include "host/glfw_game.h"
 
 void RtGlfwGame::Run() {
-    OpenGameWindow(window_choice);
+    OpenGameWindow(windowChoice);
     StartGame();
     while (!CloseRequested()) {
         if (!RenderAndPoll()) return;

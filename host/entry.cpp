@@ -28,7 +28,7 @@ int RunHost(int argc, char** argv, void (*start_framework)(int argc, char** argv
     }
     // Lives until the process ends; never destroyed.
     RtVantorixGame* game = new RtVantorixGame();
-    game->window_choice = window;
+    game->windowChoice = window;
     try {
         start_framework(argc, argv);
     } catch (ThrowableObject* thrown) {

@@ -35,7 +35,7 @@ void OnWindowClose(GLFWwindow* window) {
     glfwSetWindowShouldClose(window, GLFW_FALSE);
     RtGlfwGame* game = CurrentGlfwGame();
     if (!game->IsStarted()) {
-        game->close_pending = true;
+        game->closePending = true;
         return;
     }
     SendCloseRequest(game);
@@ -43,7 +43,7 @@ void OnWindowClose(GLFWwindow* window) {
 
 void OnWindowSize(GLFWwindow*, int width, int height) {
     RtGlfwGame* game = CurrentGlfwGame();
-    if (game->picture_width == 0) {
+    if (game->pictureWidth == 0) {
         game->width = width;
         game->height = height;
     }
@@ -162,7 +162,7 @@ void RtGlfwGame::OpenWindow(int w, int h, int flags) {
     AdvanceContextGeneration();
     width = w;
     height = h;
-    picture_width = picture_height = 0;
+    pictureWidth = pictureHeight = 0;
     glfwMakeContextCurrent(window);
     if (swapInterval >= 0) glfwSwapInterval(swapInterval);
     RegisterCallbacks();
@@ -228,8 +228,8 @@ void RtGlfwGame::OpenGameWindow(const WindowChoice& choice) {
     else
         OpenWindow(kGameWindowWidth * choice.scale, kGameWindowHeight * choice.scale, kGameWindowFlags);
     if (!fullscreen && choice.scale == 1) return;
-    picture_width = width = kGameWindowWidth;
-    picture_height = height = kGameWindowHeight;
+    pictureWidth = width = kGameWindowWidth;
+    pictureHeight = height = kGameWindowHeight;
     // The show takes no pointer input; on the whole screen the cursor would
     // only sit in the middle of the picture.
     if (fullscreen) SetMouseVisible(false);
@@ -237,7 +237,7 @@ void RtGlfwGame::OpenGameWindow(const WindowChoice& choice) {
 
 void RtGlfwGame::StartGame() {
     RtGame::StartGame();
-    if (!close_pending) return;
-    close_pending = false;
+    if (!closePending) return;
+    closePending = false;
     SendCloseRequest(this);
 }

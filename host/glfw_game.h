@@ -128,10 +128,10 @@ public:
     // The size the game draws in when the window is larger and the picture
     // is magnified into it; 0 when the game draws straight into the window.
     // While it is set, the device size (width, height) stays this size.
-    int picture_width = 0, picture_height = 0;
+    int pictureWidth = 0, pictureHeight = 0;
     // A close request came while the game had not begun.
-    bool close_pending = false;
-    WindowChoice window_choice;
+    bool closePending = false;
+    WindowChoice windowChoice;
     int swapInterval = 1;
     double updatePeriod = 0;
     double nextUpdate = 0;

@@ -49,7 +49,7 @@ void Pass() {
 }  // namespace
 
 void RtGlfwGame::Run() {
-    OpenGameWindow(window_choice);
+    OpenGameWindow(windowChoice);
     StartGame();
     web_loop = {this, 0, PageStopAfterFrames()};
     emscripten_set_main_loop(Pass, 0, 1);

@@ -82,7 +82,7 @@ std::string WindowId() {
 
 // The program's window as soon as it exists (shown or not); empty if it
 // does not appear within 20 s.
-std::string early_window_id(pid_t pid) {
+std::string EarlyWindowId(pid_t pid) {
     std::string search = "xdotool search --pid " + std::to_string(pid) + " --name '" + kTitle + "' 2>/dev/null";
     auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     std::string id;
@@ -119,7 +119,7 @@ struct Picture {
 };
 
 // The show is on screen: black bars, plasma bands and the text's letters.
-void expect_the_show(const Picture& picture) {
+void ExpectTheShow(const Picture& picture) {
     int bar_pixels = 0, text = 0, white = 0, coloured = 0;
     for (int x = 0; x < 640; ++x)
         for (int y : {0, 15, 31, 448, 463, 479}) bar_pixels += IsBlack(picture.At(x, y));
@@ -138,7 +138,7 @@ void expect_the_show(const Picture& picture) {
 
 // Every picture pixel is a square of factor x factor equal pixels, and all
 // around the picture the window is black.
-void expect_magnified_exactly(const Picture& picture) {
+void ExpectMagnifiedExactly(const Picture& picture) {
     int uneven = 0, lit_border = 0;
     for (int y = 0; y < 480 * picture.factor; ++y)
         for (int x = 0; x < 640 * picture.factor; ++x)
@@ -176,7 +176,7 @@ TEST(CommandLine, IsAnsweredWithoutADisplay) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        ChildResult r = run_child(kProgram + " " + c.args, "", "env -u DISPLAY");
+        ChildResult r = RunChild(kProgram + " " + c.args, "", "env -u DISPLAY");
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.out.substr(0, c.out_start.size()), c.out_start);
         EXPECT_EQ(r.out.empty(), c.out_start.empty());
@@ -221,8 +221,8 @@ TEST_P(ProgramWindow, ShowsTheShowAndClosesOnRequest) {
     ASSERT_EQ(shot.width, c.width);
     ASSERT_EQ(shot.height, c.height);
     Picture picture{&shot, c.left, c.top, c.factor};
-    expect_the_show(picture);
-    expect_magnified_exactly(picture);
+    ExpectTheShow(picture);
+    ExpectMagnifiedExactly(picture);
 
     xsession::SendDeleteWindow(id);
     EXPECT_EQ(WaitFor(running.pid, 20.0), 0);
@@ -241,7 +241,7 @@ INSTANTIATE_TEST_SUITE_P(Choices, ProgramWindow,
 TEST_F(Program, ACloseRequestWhileItStartsEndsItOnceTheGameBegins) {
     running = Start(kProgram, kRunFolder);
     // Asked once, as soon as the window exists: before the game has begun.
-    std::string id = early_window_id(running.pid);
+    std::string id = EarlyWindowId(running.pid);
     ASSERT_FALSE(id.empty()) << ReadWholeFile(running.log);
     xsession::SendDeleteWindow(id);
     EXPECT_EQ(WaitFor(running.pid, 20.0), 0);

@@ -353,17 +353,17 @@ TEST_F(Magnifier, PlacesThePictureAndSamplesByItsFactor) {
         EXPECT_EQ(std::vector<double>({p.factor, double(p.x), double(p.y), double(p.width), double(p.height)}),
                   std::vector<double>({c.placement.factor, double(c.placement.x), double(c.placement.y),
                                        double(c.placement.width), double(c.placement.height)}));
-        rec().Reset();
+        Rec().Reset();
         MagnifyFrame(640, 480, c.target_width, c.target_height);
-        std::vector<GlCall> copies = rec().Named("CopyTexSubImage2D");
+        std::vector<GlCall> copies = Rec().Named("CopyTexSubImage2D");
         ASSERT_EQ(copies.size(), 1u);
         EXPECT_EQ(copies[0].args, (std::vector<double>{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480}));
         std::vector<double> filters;
-        for (const GlCall& call : rec().Named("TexParameteri"))
+        for (const GlCall& call : Rec().Named("TexParameteri"))
             if (call.args[1] == GL_TEXTURE_MIN_FILTER || call.args[1] == GL_TEXTURE_MAG_FILTER)
                 filters.push_back(call.args[2]);
         EXPECT_EQ(filters, (std::vector<double>{double(c.filter), double(c.filter)}));
-        EXPECT_EQ(rec().Count("DrawArrays"), 1);
+        EXPECT_EQ(Rec().Count("DrawArrays"), 1);
     }
 }
 

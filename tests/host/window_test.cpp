@@ -224,11 +224,11 @@ TEST_F(WindowBeforeTheGame, ACloseRequestIsKeptUntilTheGameBegins) {
     std::string id = xsession::Capture("xdotool search --sync --onlyvisible --name '^Moonlit Harbor by' | head -1");
     ASSERT_FALSE(id.empty());
     xsession::SendDeleteWindow(id);
-    ASSERT_TRUE(Pump([&] { return host->close_pending; }));
+    ASSERT_TRUE(Pump([&] { return host->closePending; }));
     EXPECT_TRUE(recorder->keys.empty());
     host->StartGame();
     EXPECT_EQ(recorder->keys, (std::vector<Event>{{1, 432}, {2, 432}}));
-    EXPECT_FALSE(host->close_pending);
+    EXPECT_FALSE(host->closePending);
     EXPECT_FALSE(host->CloseRequested());
 }
 
