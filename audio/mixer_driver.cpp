@@ -56,8 +56,8 @@ int MixerRate() { return md_mixfreq; }
 
 int MixerChannels() { return (md_mode & DMODE_STEREO) ? 2 : 1; }
 
-void MixPcm16(int sampleFrames, std::vector<int16_t>* out) {
-    size_t values = static_cast<size_t>(sampleFrames) * MixerChannels();
+void MixPcm16(int sample_frames, std::vector<int16_t>* out) {
+    size_t values = static_cast<size_t>(sample_frames) * MixerChannels();
     out->resize(values);
     if (values == 0) return;
     if (md_mode & DMODE_FLOAT) {

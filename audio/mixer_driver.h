@@ -18,7 +18,7 @@ MDRIVER MakeMixerDriver(const char* name, const char* alias, int (*init)(), void
 int MixerRate();
 int MixerChannels();
 
-// Mixes the next `sampleFrames` sample frames as 16-bit PCM, interleaved,
+// Mixes the next `sample_frames` sample frames as 16-bit PCM, interleaved,
 // into `out` (resized to fit; its storage is reused). The mixer's float
 // output is scaled and clamped.
-void MixPcm16(int sampleFrames, std::vector<int16_t>* out);
+void MixPcm16(int sample_frames, std::vector<int16_t>* out);

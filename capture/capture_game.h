@@ -28,7 +28,7 @@ class SoundSink {
 public:
     virtual ~SoundSink() = default;
     virtual int SampleRate() const = 0;
-    // The next `sampleFrames` sample frames of the show's sound; `keep` is
+    // The next `sample_frames` sample frames of the show's sound; `keep` is
     // false for frames before the range, whose sound is mixed and dropped.
     virtual bool TakeSound(int sample_frames, bool keep) = 0;
 };

@@ -15,7 +15,7 @@ public:
     ~WaveWriter();
 
     bool Open(const std::string& path, int sample_rate, int channel_count);
-    // `sampleFrames` frames of interleaved samples.
+    // `sample_frames` frames of interleaved samples.
     bool Write(const int16_t* samples, size_t sample_frames);
     // Fills in the sizes and closes; false if anything failed on the way.
     bool Close();

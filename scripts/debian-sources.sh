@@ -2,7 +2,8 @@
 # packages (build-windows-deps, build-web-deps): deb-src twins of the
 # system's Debian entries, written to a private sources list, and the apt
 # options that use it with private lists and cache. /etc/apt is never
-# touched. Callers define log().
+# touched. Also the one package installer, which install-deps uses too.
+# Callers define log().
 
 # deb-src twins of the system's "deb" entries, from one-line lists...
 deb_src_from_lists() {
