@@ -23,7 +23,7 @@ constexpr unsigned kSmallLimit = 64;
 constexpr int kMaxRoots = 32;
 constexpr int kMaxStatics = 64;
 
-// Debug and sanitizer builds check that every object comes from gc_new.
+// Debug, sanitizer and stress builds check that every object comes from gc_new.
 #ifdef MOONLIT_CHECKED
 constexpr bool kChecked = true;
 #else
