@@ -3,7 +3,6 @@
 // Nothing is allocated per frame.
 #include "graphics/frame_magnifier.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -12,8 +11,6 @@
 
 namespace {
 
-// From this factor on the picture is magnified by whole factors only.
-constexpr double kSharpFactor = 2.0;
 constexpr uint32_t kWhite = 0xffffffffu;
 
 struct QuadVertex {
@@ -69,14 +66,6 @@ void SetQuad(const PicturePlacement& p, float u, float v) {
 }
 
 }  // namespace
-
-PicturePlacement PlacePicture(int picture_width, int picture_height, int target_width, int target_height) {
-    double factor = std::min(double(target_width) / picture_width, double(target_height) / picture_height);
-    if (factor >= kSharpFactor) factor = std::floor(factor);
-    int width = static_cast<int>(std::lround(picture_width * factor));
-    int height = static_cast<int>(std::lround(picture_height * factor));
-    return {float(factor), (target_width - width) / 2, (target_height - height) / 2, width, height};
-}
 
 void MagnifyFrame(int picture_width, int picture_height, int framebuffer_width, int framebuffer_height) {
     PicturePlacement placement = PlacePicture(picture_width, picture_height, framebuffer_width, framebuffer_height);

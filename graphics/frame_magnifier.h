@@ -8,17 +8,7 @@
 // exactly like the unmagnified one, only larger.
 #pragma once
 
-// Where the magnified picture goes in a target, in pixels from its lower
-// left corner.
-struct PicturePlacement {
-    float factor;
-    int x, y, width, height;
-};
-
-// The largest factor at which the picture fits the target, rounded down to
-// a whole number when it is 2 or more (so that pixels stay sharp), and the
-// picture centred at that factor.
-PicturePlacement PlacePicture(int picture_width, int picture_height, int target_width, int target_height);
+#include "host/picture_placement.h"
 
 // Magnifies the frame just drawn (picture size, lower-left corner of the
 // back buffer) into the whole framebuffer. The GL state it changes is set

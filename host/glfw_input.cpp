@@ -1,9 +1,11 @@
 // GLFW input on the desktop host: the key translation table, the key,
 // character, mouse-button, cursor and scroll callbacks, the cursor
-// operations and the joysticks with their two button layouts.
+// operations and the joysticks with their two button layouts. Pointer
+// positions are the game's pixels also when its picture is magnified.
 #include <GLFW/glfw3.h>
 
 #include "host/glfw_game.h"
+#include "host/picture_placement.h"
 
 namespace {
 
@@ -40,11 +42,40 @@ const KeyTable& Keys() {
     return table;
 }
 
+// Pointer positions reach the game in its own pixels: in a window the
+// picture is magnified into, a window position is taken back through the
+// picture's placement (picture = window * scale + offset).
+struct PointerMapping {
+    double scale_x = 1, scale_y = 1, offset_x = 0, offset_y = 0;
+};
+
+PointerMapping PictureMapping(const RtGlfwGame& game) {
+    PointerMapping m;
+    if (game.pictureWidth == 0 || game.windowWidth <= 0 || game.windowHeight <= 0) return m;
+    PicturePlacement p =
+        PlacePicture(game.pictureWidth, game.pictureHeight, game.framebufferWidth, game.framebufferHeight);
+    if (p.factor <= 0) return m;
+    // Placements count from the framebuffer's lower left, pointers from the
+    // window's upper left, and a framebuffer may have more pixels than its
+    // window.
+    double top = game.framebufferHeight - (p.y + p.height);
+    m.scale_x = double(game.framebufferWidth) / game.windowWidth / p.factor;
+    m.scale_y = double(game.framebufferHeight) / game.windowHeight / p.factor;
+    m.offset_x = -p.x / p.factor;
+    m.offset_y = -top / p.factor;
+    return m;
+}
+
+void PicturePosition(double window_x, double window_y, float* x, float* y) {
+    PointerMapping m = PictureMapping(*CurrentGlfwGame());
+    *x = static_cast<float>(window_x * m.scale_x + m.offset_x);
+    *y = static_cast<float>(window_y * m.scale_y + m.offset_y);
+}
+
 void CursorPosition(GLFWwindow* window, float* x, float* y) {
     double cx = 0, cy = 0;
     glfwGetCursorPos(window, &cx, &cy);
-    *x = static_cast<float>(cx);
-    *y = static_cast<float>(cy);
+    PicturePosition(cx, cy, x, y);
 }
 
 void OnKey(GLFWwindow*, int key, int, int action, int) {
@@ -73,8 +104,10 @@ void OnMouseButton(GLFWwindow* window, int button, int action, int) {
         CurrentGlfwGame()->MouseEvent(kEventMouseUp, button, x, y, 0);
 }
 
-void OnCursor(GLFWwindow*, double x, double y) {
-    CurrentGlfwGame()->MouseEvent(kEventMouseMove, -1, static_cast<float>(x), static_cast<float>(y), 0);
+void OnCursor(GLFWwindow*, double window_x, double window_y) {
+    float x, y;
+    PicturePosition(window_x, window_y, &x, &y);
+    CurrentGlfwGame()->MouseEvent(kEventMouseMove, -1, x, y, 0);
 }
 
 void OnScroll(GLFWwindow* window, double, double y_offset) {
@@ -130,7 +163,9 @@ void RtGlfwGame::SetMouseVisible(bool visible) {
 }
 
 void RtGlfwGame::SetMousePosition(double x, double y) {
-    if (window) glfwSetCursorPos(window, x, y);
+    if (!window) return;
+    PointerMapping m = PictureMapping(*this);
+    glfwSetCursorPos(window, (x - m.offset_x) / m.scale_x, (y - m.offset_y) / m.scale_y);
 }
 
 int RtGlfwGame::CountJoysticks(bool update) {

@@ -7,6 +7,7 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -230,6 +231,35 @@ TEST_F(WindowBeforeTheGame, ACloseRequestIsKeptUntilTheGameBegins) {
     EXPECT_EQ(recorder->keys, (std::vector<Event>{{1, 432}, {2, 432}}));
     EXPECT_FALSE(host->closePending);
     EXPECT_FALSE(host->CloseRequested());
+}
+
+// In a window twice the game's size the pointer reaches the game in the
+// picture's pixels, and the game's own pointer moves land where it means.
+TEST_F(WindowBeforeTheGame, PointerPositionsInAMagnifiedWindowAreThePicturesPixels) {
+    RtVantorixGame* host = new RtVantorixGame();
+    Recorder* recorder = gc_new<Recorder>();
+    host->SetDelegate(recorder);
+    host->OpenGameWindow(WindowChoice{2, false});
+    host->StartGame();
+    host->SetWindowTitle("Magnified");
+    std::string id = xsession::Capture("xdotool search --sync --onlyvisible --name '^Magnified$' | head -1");
+    ASSERT_FALSE(id.empty());
+    c_InputDevice* in = recorder->input;
+    ASSERT_EQ(xsession::Run("xdotool mousemove --window " + id + " 300 200 click 1"), 0);
+    ASSERT_TRUE(Pump([&] { return in->keyHits[1] == 1; }));
+    EXPECT_FLOAT_EQ(in->mouseX, 150);
+    EXPECT_FLOAT_EQ(in->mouseY, 100);
+
+    host->SetMousePosition(320, 240);
+    Pump([] { return false; }, 0.1);
+    std::string at = xsession::Capture("xdotool getmouselocation --shell | head -2 | tr '\\n' ' '");
+    std::string window =
+        xsession::Capture("xdotool getwindowgeometry --shell " + id + " | sed -n 2,3p | tr '\\n' ' '");
+    int px = 0, py = 0, wx = 0, wy = 0;
+    ASSERT_EQ(std::sscanf(at.c_str(), "X=%d Y=%d", &px, &py), 2) << at;
+    ASSERT_EQ(std::sscanf(window.c_str(), "X=%d Y=%d", &wx, &wy), 2) << window;
+    EXPECT_EQ(px - wx, 640);
+    EXPECT_EQ(py - wy, 480);
 }
 
 }  // namespace
