@@ -68,17 +68,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The project's one package installer; it reports through log().
+log() { note "$@"; }
+. "$(dirname "$0")/../../scripts/debian-sources.sh"
 install_missing() {
-  local wanted=(wine wine64 xvfb xauth xdotool python3-xlib imagemagick x11-utils) missing=() p
-  for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
-  note "installing ${missing[*]}"
-  # No time limit here: a slow mirror is not a failure of the program.
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  install_packages wine wine64 xvfb xauth xdotool python3-xlib imagemagick x11-utils
 }
 
 # An X server of our own, on the first free display number.
