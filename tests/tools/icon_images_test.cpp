@@ -88,8 +88,8 @@ TEST(IconImages, EachSizeShowsBarsPlasmaLetterAndRoundedCorners) {
 
 TEST(IconImages, IcoHoldsTheSameImagesAsThePngs) {
     std::string ico = kIconDir + "/moonlit-harbor.ico";
-    std::string sizes = reinterpret_cast<const char*>(
-        RunAndRead("identify -format '%w ' '" + ico + "' 2>/dev/null").data());
+    std::vector<std::uint8_t> listed = RunAndRead("identify -format '%w ' '" + ico + "' 2>/dev/null");
+    std::string sizes(listed.begin(), listed.end());  // not NUL-terminated
     int index = 0;
     std::string expected;
     for (int size : moonlit::icons::kIcoSizes) {
