@@ -1,0 +1,89 @@
+// The one harness for tests that run a program as a child process: the
+// demo, the examples, tools, probes, Wine. Each run writes its output to
+// files of its own, finds its window by process and title, is asked to
+// close the way a window manager's close button asks, and is killed and
+// reaped if the test lets go of it early. No step is bounded by how fast
+// it went: waits are on conditions, with limits only as a safety net.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+// The title of every window this project's programs open.
+inline const char* const kShowTitle = "Moonlit Harbor by torvin/brinecrew";
+
+struct Outcome {
+    int status = -1;  // exit status 0..255; 128 + signal when killed; -1 still running
+    int signal = 0;   // the fatal signal, 0 if none
+    bool window_seen = false;
+    std::string out, err;
+    // A fatal signal other than an abort, or the runtime's report of one.
+    bool Crashed() const;
+};
+
+// SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null: sound plays into nothing.
+std::vector<std::string> QuietAudio();
+
+struct Launch {
+    Launch(std::string program, std::vector<std::string> args = {}, std::filesystem::path folder = {})
+        : program(std::move(program)), args(std::move(args)), folder(std::move(folder)) {}
+
+    std::string program;  // a path, or a name looked up on PATH ("wine")
+    std::vector<std::string> args;
+    std::filesystem::path folder;                // working directory; empty: the test's
+    std::vector<std::string> env = QuietAudio();  // "VAR=value" sets, "-VAR" unsets
+    std::string input;                           // standard input
+};
+
+class RunningProgram {
+public:
+    explicit RunningProgram(const Launch& launch);
+    ~RunningProgram();  // kills and reaps it if it still runs
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    pid_t Pid() const { return pid_; }
+    // Its window's id, found by process and title (GLFW's hidden helper
+    // window shares the process); "" when the program ended first or the
+    // limit passed. by_pid=false for programs whose window belongs to
+    // another process (Wine).
+    std::string WaitForWindow(std::chrono::seconds limit = std::chrono::seconds(20), bool by_pid = true);
+    // Waits until `text` appears on its standard output; false when it
+    // ended first or the limit passed.
+    bool WaitForOutput(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(20));
+    // Sleeps `span` unless it ends sooner; true if it still runs.
+    bool KeepsRunning(std::chrono::milliseconds span);
+    // Asks the window to close, again each second, until the program ends.
+    Outcome Close(const std::string& window);
+    // Sends `sig`, then waits for the end.
+    Outcome Signal(int sig);
+    // Waits for its own end; killed at the limit.
+    Outcome Wait(std::chrono::seconds limit = std::chrono::seconds(60));
+    // What it has written so far.
+    std::string OutputSoFar() const;
+
+private:
+    bool Reaped();
+
+    TempFolder files_{"run"};
+    pid_t pid_ = -1;
+    Outcome outcome_;
+};
+
+// Runs a program that opens no window (answers, probes, tools) to its end.
+Outcome RunToEnd(const Launch& launch, std::chrono::seconds limit = std::chrono::seconds(60));
+
+// Start, wait for the window, let it run for `run_for`, close.
+Outcome RunUntilClosed(const Launch& launch, std::chrono::milliseconds run_for = std::chrono::milliseconds(800));
+
+// A run folder as a user has it: a copy of `program` (it finds data/ beside
+// its own executable, so a link would not do), data/ with both fonts and
+// the icons, and the music module.
+void LayOutShow(const std::filesystem::path& folder, const std::string& program);
