@@ -1,0 +1,126 @@
+// The real program with one data file broken at a time, each row in a run
+// folder of its own on the test's X server. Whatever is wrong, it never
+// crashes: it runs its show until the window is closed (status 0), with
+// the default font or without text where its fonts fail, or it ends with a
+// clear message where it cannot go on (the music module, the display).
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <functional>
+
+#include "support/images.h"
+#include "support/program_run.h"
+#include "support/x_session.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kPlaying = "Playing Low Tide Lanterns (8 chn)\n";
+const std::string kNoFont = "No font could be loaded (data/fonti.png, data/kova_font.png): the text is left out\n";
+const std::string kLoadMessage = "Could not load module \"spartanic.xm\", reason: ";
+constexpr int kAborted = 128 + SIGABRT;
+constexpr int kPlaysOrRefuses = -2;  // either the show (0) or the load message and an abort
+
+struct Row {
+    const char* name;
+    std::function<void(const fs::path& folder)> spoil;
+    std::vector<std::string> env;  // after the quiet audio settings
+    int status;
+    std::vector<std::string> out = {kPlaying}, err = {};  // each in its stream
+    bool only_these = true;      // the streams hold exactly these texts
+    bool default_font = false;   // the info text is drawn in the default font
+};
+
+void Replace(const fs::path& file, const std::string& bytes) { WriteFileBytes(file, bytes); }
+fs::path Data(const fs::path& folder, const char* name) { return folder / "data" / name; }
+
+// The info text's white pixels: the default font is white, the demo's own
+// runs from silver to gold.
+bool ShowsWhiteText(const std::string& window) {
+    Image shot = Screenshot(window);
+    int white = 0;
+    for (int y = 32; y < 300 && shot.width == 640; ++y)
+        for (int x = 16; x < 600; ++x) white += shot.At(x, y)[0] > 240 && shot.At(x, y)[1] > 240;
+    return white > 500;
+}
+
+Outcome RunRow(const Row& row, const fs::path& folder) {
+    Launch launch{(folder / "moonlit-harbor").string(), {}, folder};
+    launch.env.insert(launch.env.end(), row.env.begin(), row.env.end());
+    RunningProgram program(launch);
+    std::string window = program.WaitForWindow();
+    if (window.empty() || !program.KeepsRunning(std::chrono::milliseconds(300))) return program.Wait();
+    bool seen = !row.default_font;
+    for (int tries = 0; !seen && tries < 50 && program.KeepsRunning(std::chrono::milliseconds(200)); ++tries)
+        seen = ShowsWhiteText(window);
+    EXPECT_TRUE(seen) << "no text in the default font";
+    return program.Close(window);
+}
+
+void ExpectTexts(const std::string& stream, const std::vector<std::string>& texts, bool only_these) {
+    std::string all;
+    for (const std::string& text : texts) {
+        EXPECT_NE(stream.find(text), std::string::npos) << text;
+        all += text;
+    }
+    if (only_these) {
+        EXPECT_EQ(stream, all);
+    }
+}
+
+void ExpectEnd(const Row& row, const Outcome& o) {
+    EXPECT_FALSE(o.Crashed());
+    int status = row.status == kPlaysOrRefuses ? (o.status == kAborted ? kAborted : 0) : row.status;
+    EXPECT_EQ(o.status, status);
+    if (status == kAborted) {
+        EXPECT_EQ(o.err.rfind(kLoadMessage, 0), 0u);
+        EXPECT_EQ(o.out.find("Playing"), std::string::npos);
+        return;
+    }
+    EXPECT_EQ(o.window_seen, status == 0);
+    ExpectTexts(o.out, row.out, row.only_these);
+    ExpectTexts(o.err, row.err, row.only_these);
+}
+
+TEST(BadDataFiles, TheProgramRunsOrSaysWhyAndNeverCrashes) {
+    ASSERT_TRUE(xsession::StartServer());
+    auto none = [](const fs::path&) {};
+    const Row rows[] = {
+        {"intact", none, {}, 0},
+        {"demo font missing", [](const fs::path& f) { fs::remove(Data(f, "fonti.png")); }, {}, 0, {kPlaying}, {},
+         true, true},
+        {"demo font no PNG", [](const fs::path& f) { Replace(Data(f, "fonti.png"), "just text\n"); }, {}, 0},
+        {"demo font narrower than its 91 cells",
+         [](const fs::path& f) { Shell("convert -size 90x16 xc:white " + Data(f, "fonti.png").string()); }, {}, 0},
+        {"both fonts missing",
+         [](const fs::path& f) { fs::remove(Data(f, "fonti.png")), fs::remove(Data(f, "kova_font.png")); }, {}, 0,
+         {kPlaying}, {kNoFont}},
+        {"module missing", [](const fs::path& f) { fs::remove(f / "spartanic.xm"); }, {}, kAborted},
+        {"module is a PNG renamed",
+         [](const fs::path& f) { Replace(f / "spartanic.xm", ReadFileBytes(Data(f, "fonti.png"))); }, {}, kAborted},
+        {"module cut in half",
+         [](const fs::path& f) { fs::resize_file(f / "spartanic.xm", fs::file_size(f / "spartanic.xm") / 2); }, {},
+         kPlaysOrRefuses},
+        {"no display", none, {"-DISPLAY", "-WAYLAND_DISPLAY"}, 255, {"GLFW Error: err=", "glfwInit failed\n"}, {},
+         false},
+        {"no sound device", none,
+         {"-SDL_AUDIODRIVER", "PULSE_SERVER=unix:/nonexistent", "ALSA_CONFIG_PATH=/nonexistent",
+          "ALSOFT_DRIVERS=none", "AUDIODEV=/nonexistent"},
+         0, {"OpenAl error: alcOpenDevice failed"},
+         {"Could not initialize sound, reason: ", "Music is off (no sound output): not playing \"spartanic.xm\""},
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder folder("bad-data");
+        LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM);
+        row.spoil(folder.Path());
+        Outcome o = RunRow(row, folder.Path());
+        ExpectEnd(row, o);
+        if (::testing::Test::HasFailure()) std::printf("stdout:\n%s\nstderr:\n%s\n", o.out.c_str(), o.err.c_str());
+    }
+}
+
+}  // namespace
