@@ -1,0 +1,103 @@
+// data/spartanic.xm as two players that nobody here wrote see it:
+// openmpt123 and xmp load it without a warning, name its title, find 8
+// channels and agree on its length; what xmp renders is sound all the way
+// through and does not clip for long (16-bit stereo in the machine's byte
+// order, as a raw render is written).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <vector>
+
+#include "score.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const std::string kModule = std::string(MOONLIT_SOURCE_DIR) + "/data/spartanic.xm";
+constexpr int kRate = 44100, kChannels = 2;
+
+struct Seen {
+    std::string out;
+    double seconds = 0;
+};
+
+class ModulePlayers : public ::testing::Test {
+protected:
+    // Each player runs once for the whole suite: the info of both, and one
+    // render by xmp to raw 16-bit stereo.
+    static void SetUpTestSuite() {
+        TempFolder folder("players");
+        openmpt.out = Shell("openmpt123 --info '" + kModule + "' 2>&1 </dev/null").out;
+        xmp.out = Shell("xmp --load-only --driver null '" + kModule + "' 2>&1 </dev/null").out;
+        std::smatch m;
+        if (std::regex_search(openmpt.out, m, std::regex(R"(Duration\.+: (\d+):(\d+\.\d+))")))
+            openmpt.seconds = std::stoi(m[1]) * 60 + std::stod(m[2]);
+        if (std::regex_search(xmp.out, m, std::regex(R"(Duration\s*: (\d+)min(\d+)s)")))
+            xmp.seconds = std::stoi(m[1]) * 60 + std::stoi(m[2]);
+        render_status = Shell("xmp --quiet -f 44100 -o '" + (folder / "xmp.raw") + "' '" +
+                              kModule + "' </dev/null").status;
+        std::string bytes = ReadFileBytes(folder / "xmp.raw");
+        rendered.resize(bytes.size() / 2);
+        std::memcpy(rendered.data(), bytes.data(), rendered.size() * 2);
+    }
+    static Seen openmpt, xmp;
+    static int render_status;
+    static std::vector<std::int16_t> rendered;
+};
+
+Seen ModulePlayers::openmpt, ModulePlayers::xmp;
+int ModulePlayers::render_status = -1;
+std::vector<std::int16_t> ModulePlayers::rendered;
+
+TEST_F(ModulePlayers, BothLoadItWithoutWarningsAsEightChannels) {
+    const std::string title = moonlit::music::MoonlitHarborScore().title;
+    for (const auto& [seen, title_line, channels_line] :
+         {std::tuple{openmpt, "Title......: " + title + "\n", std::string("Channels...: 8\n")},
+          std::tuple{xmp, "Module name  : " + title + "\n", std::string("Channels     : 8 ")}}) {
+        std::string lower = seen.out;
+        std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+        for (const char* word : {"warn", "error", "unrecognized"})
+            EXPECT_EQ(lower.find(word), std::string::npos) << seen.out;
+        EXPECT_NE(seen.out.find(title_line), std::string::npos) << seen.out;
+        EXPECT_NE(seen.out.find(channels_line), std::string::npos) << seen.out;
+    }
+}
+
+TEST_F(ModulePlayers, TheyAgreeOnOverAMinuteToWithinASecond) {
+    ASSERT_EQ(render_status, 0);
+    double rendered_seconds = double(rendered.size()) / kChannels / kRate;
+    EXPECT_GE(openmpt.seconds, 60.0);
+    EXPECT_NEAR(xmp.seconds, openmpt.seconds, 1.0);
+    EXPECT_NEAR(rendered_seconds, openmpt.seconds, 1.0);
+}
+
+// Every 4-second window, one a second, is louder than -40 dBFS; samples at
+// full scale come in runs of at most 2 ms and are at most one in 10,000.
+TEST_F(ModulePlayers, TheRenderSoundsThroughoutWithoutClipping) {
+    const std::size_t frames = rendered.size() / kChannels, window = 4 * kRate;
+    ASSERT_GT(frames, window);
+    for (std::size_t start = 0; start + window <= frames; start += kRate) {
+        double sum = 0;
+        for (std::size_t i = start * kChannels; i < (start + window) * kChannels; ++i)
+            sum += double(rendered[i]) * rendered[i];
+        double db = 20 * std::log10(std::max(std::sqrt(sum / (window * kChannels)) / 32768.0, 1e-9));
+        EXPECT_GE(db, -40.0) << "near silence in the 4 s from " << start / kRate << " s";
+    }
+    std::size_t clipped = 0, run = 0, longest = 0;
+    for (std::size_t f = 0; f < frames; ++f) {
+        bool full = false;
+        for (int c = 0; c < kChannels; ++c) full |= std::abs(int(rendered[f * kChannels + c])) >= 32767;
+        run = full ? run + 1 : 0;
+        clipped += full;
+        longest = std::max(longest, run);
+    }
+    EXPECT_LE(longest, std::size_t(kRate / 500));
+    EXPECT_LE(clipped, frames / 10000);
+}
+
+}  // namespace
