@@ -1,22 +1,16 @@
-// The module player on the real libmikmod, driven through a child process:
-// with SDL's dummy output it loads, announces and plays modules; a missing
-// file ends the process with the load message; without a working output the
-// music is off and nothing crashes.
-#include <filesystem>
+// The module player on the real libmikmod, in a child process (a failed load
+// ends it): with SDL's dummy output it loads, announces, plays, pauses and
+// stops modules, and a second replaces the first; anything it cannot load
+// ends the process with the load message; a module cut short either plays
+// what is there or gives that message; without a working output the music
+// is off and nothing crashes.
+#include <csignal>
 
+#include "support/child_process.h"
 #include "tests/audio/sound_files.h"
 #include "tests/audio/tiny_module.h"
-#include "tests/support/child_process.h"
 
 namespace {
-
-// The number that follows `label` in text, or -1 when the label is missing.
-long long NumberAfter(const std::string& text, const std::string& label) {
-    size_t at = text.find(label);
-    return at == std::string::npos ? -1 : std::stoll(text.substr(at + label.size()));
-}
-
-std::string FirstLine(const std::string& text) { return text.substr(0, text.find('\n') + 1); }
 
 const std::string kProbe = MODULE_MUSIC_PROBE;
 const std::string kDummyOutput = "SDL_AUDIODRIVER=dummy";
@@ -25,80 +19,99 @@ const std::string kDummyOutput = "SDL_AUDIODRIVER=dummy";
 const std::string kBrokenOutput =
     "PULSE_SERVER=unix:/nonexistent SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/nonexistent/out.raw "
     "ALSOFT_DRIVERS=none";
+const std::string kModule = std::string(MOONLIT_SOURCE_DIR) + "/data/spartanic.xm";
+constexpr int kAborted = 128 + SIGABRT;
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
 class ModuleMusic : public ::testing::Test {
 protected:
-    ScratchFolder dir;
-    std::string first = dir / "first.mod";
-    std::string second = dir / "second.mod";
     void SetUp() override {
         WriteTinyModule(first, "harbour lights");
         WriteTinyModule(second, "low tide");
     }
+    ChildResult Play(const std::string& files, const std::string& env = kDummyOutput) {
+        return RunChild(kProbe + " play " + files, "", env);
+    }
+    TempFolder folder{"module"};
+    std::string first = folder / "first.mod", second = folder / "second.mod";
 };
 
-TEST_F(ModuleMusic, AnnouncesPlaysAndStops) {
-    ChildResult r = RunChild(kProbe + " play " + first, "", kDummyOutput);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(FirstLine(r.out), "Playing harbour lights (8 chn)\n");
-    // The player moved on through the pattern while it was pumped.
-    EXPECT_GT(NumberAfter(r.out, "module harbour lights active 1 row "), 0) << r.out;
-    EXPECT_NE(r.out.find("paused 1\n"), std::string::npos);
-    // Two stops: the module is gone and the player idle.
-    EXPECT_NE(r.out.find("module (none) active 0"), std::string::npos) << r.out;
-}
-
-TEST_F(ModuleMusic, SecondModuleReplacesAndFreesTheFirst) {
-    ChildResult r = RunChild(kProbe + " play " + first + " " + second, "", kDummyOutput);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Playing harbour lights (8 chn)\nmodule harbour lights active 1"), std::string::npos);
-    EXPECT_NE(r.out.find("Playing low tide (8 chn)\nmodule low tide active 1"), std::string::npos) << r.out;
-
-    // Forty loads of the same module: an unfreed module would keep more
-    // than 2 KB each; libmikmod itself keeps a few hundred bytes per start.
-    r = RunChild(kProbe + " reload " + first + " 40", "", kDummyOutput);
-    ASSERT_EQ(r.status, 0) << r.err;
-    ASSERT_NE(r.out.find("growth "), std::string::npos) << r.out;
-    EXPECT_LT(NumberAfter(r.out, "growth "), 38 * 1024);
-}
-
-TEST_F(ModuleMusic, NamesInTheLocaleEncodingReachTheLoader) {
-    std::string accented = dir / "m\xC3\xA9lodie.mod";
+TEST_F(ModuleMusic, PlaysAnnouncesAndReplacesModules) {
+    std::string accented = folder / "m\xC3\xA9lodie.mod";  // names reach the loader in the locale's encoding
     std::filesystem::copy_file(first, accented);
-    ChildResult r = RunChild(kProbe + " play '" + accented + "'", "", kDummyOutput);
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("Playing harbour lights (8 chn)"), std::string::npos);
+    struct Row {
+        std::string files;
+        std::vector<std::string> printed;
+    } rows[] = {
+        {first, {"Playing harbour lights (8 chn)\nmodule harbour lights active 1 row ", "paused 1\n",
+                 "module (none) active 0"}},
+        {first + " " + second, {"Playing harbour lights (8 chn)\nmodule harbour lights active 1",
+                                "Playing low tide (8 chn)\nmodule low tide active 1"}},
+        {"'" + accented + "'", {"Playing harbour lights (8 chn)\n"}},
+        {kModule, {"Playing Low Tide Lanterns (8 chn)\n"}},
+    };
+    for (const Row& row : rows) {
+        ChildResult r = Play(row.files);
+        EXPECT_EQ(r.status, 0) << row.files << r.err;
+        for (const std::string& line : row.printed) EXPECT_TRUE(Has(r.out, line)) << line << " in\n" << r.out;
+        // The player moved on through the pattern while it was pumped.
+        EXPECT_FALSE(Has(r.out, "active 1 row 0\n")) << r.out;
+    }
 }
 
-TEST_F(ModuleMusic, MissingFileEndsTheProcessWithTheLoadMessage) {
-    std::string missing = dir / "spartanic.xm";
-    ChildResult r = RunChild(kProbe + " play " + missing + " " + first, "", kDummyOutput);
-    EXPECT_NE(r.status, 0);
-    EXPECT_EQ(r.err.rfind("Could not load module \"" + missing + "\", reason: ", 0), 0u) << r.err;
-    EXPECT_EQ(r.out.find("Playing"), std::string::npos);
+// Forty loads of the same module: an unfreed module would keep more than
+// 2 KB each; libmikmod itself keeps a few hundred bytes per start.
+TEST_F(ModuleMusic, ReloadingFreesTheModuleBefore) {
+    ChildResult r = RunChild(kProbe + " reload " + first + " 40", "", kDummyOutput);
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(Has(r.out, "growth ")) << r.out;
+    EXPECT_LT(std::stoll(r.out.substr(r.out.find("growth ") + 7)), 38 * 1024);
+}
+
+// Anything but a loadable module ends the process with the load message;
+// a module cut past its header may also load what is there.
+TEST_F(ModuleMusic, WhatCannotBeLoadedEndsWithTheLoadMessage) {
+    const std::string xm = ReadFileBytes(kModule);
+    struct Row {
+        const char* what;
+        std::string bytes;
+        bool may_play;
+    } rows[] = {
+        {"missing", "", false},
+        {"empty", "", false},
+        {"header only", xm.substr(0, 60), false},
+        {"a PNG renamed", ReadFileBytes(std::string(MOONLIT_SOURCE_DIR) + "/data/fonti.png"), false},
+        {"an eighth", xm.substr(0, xm.size() / 8), true},
+        {"half", xm.substr(0, xm.size() / 2), true},
+        {"all but a byte", xm.substr(0, xm.size() - 1), true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string module = folder / "spartanic.xm";
+        std::filesystem::remove(module);
+        if (std::string(row.what) != "missing") WriteFileBytes(module, row.bytes);
+        ChildResult r = Play(module + " " + first);
+        if (row.may_play && r.status == 0) {
+            EXPECT_TRUE(Has(r.out, "Playing ")) << r.out;
+            continue;
+        }
+        EXPECT_EQ(r.status, kAborted) << r.err;
+        EXPECT_EQ(r.err.rfind("Could not load module \"" + module + "\", reason: ", 0), 0u) << r.err;
+        EXPECT_FALSE(Has(r.out, "Playing")) << r.out;
+    }
 }
 
 TEST_F(ModuleMusic, WithoutOutputTheMusicIsOffAndNothingCrashes) {
-    ChildResult r = RunChild(kProbe + " play " + first + " " + second, "", kBrokenOutput);
+    ChildResult r = Play(first + " " + second, kBrokenOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err.rfind("Could not initialize sound, reason: ", 0), 0u) << r.err;
-    EXPECT_GT(FirstLine(r.err).size(), std::string("Could not initialize sound, reason: \n").size());
+    EXPECT_FALSE(Has(r.err, "reason: \n")) << "the reason is given";
     // One line per PlayModule, and the library was never asked to load.
-    EXPECT_NE(r.err.find("Music is off (no sound output): not playing \"" + first + "\"\n"), std::string::npos);
-    EXPECT_NE(r.err.find("Music is off (no sound output): not playing \"" + second + "\"\n"), std::string::npos);
-    EXPECT_EQ(r.out.find("Playing"), std::string::npos);
-    EXPECT_NE(r.out.find("module (none) active 0 row 0"), std::string::npos) << r.out;
-}
-
-TEST(DemoModule, LoadsAsEightChannels) {
-    std::string module = std::string(MOONLIT_SOURCE_DIR) + "/data/spartanic.xm";
-    ASSERT_TRUE(std::filesystem::exists(module));
-    ChildResult r = RunChild(kProbe + " play " + module, "", kDummyOutput);
-    ASSERT_EQ(r.status, 0) << r.err;
-    std::string line = FirstLine(r.out);
-    EXPECT_EQ(line.rfind("Playing ", 0), 0u) << r.out;
-    EXPECT_GT(line.size(), std::string("Playing  (8 chn)\n").size());
-    EXPECT_EQ(line.substr(line.size() - 9), " (8 chn)\n") << r.out;
+    for (const std::string& file : {first, second})
+        EXPECT_TRUE(Has(r.err, "Music is off (no sound output): not playing \"" + file + "\"\n")) << r.err;
+    EXPECT_FALSE(Has(r.out, "Playing"));
+    EXPECT_TRUE(Has(r.out, "module (none) active 0 row 0")) << r.out;
 }
 
 }  // namespace
