@@ -1,12 +1,11 @@
 // A small program around the module player, run as a child process by the
-// module music tests because a failed load ends the process.
+// module music tests because a failed load ends the process. It prints what
+// it sees of libmikmod after each step.
 //
 //   module_music_probe play FILE...    play each file in turn for a moment
 //   module_music_probe reload FILE N   play FILE N times; report heap growth
-//
-// It prints what it sees of libmikmod after each step on standard output.
-#include <clocale>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,24 +22,18 @@ String FromArgument(const char* text) {
     return String::FromBytes(reinterpret_cast<const unsigned char*>(text), static_cast<int>(std::strlen(text)));
 }
 
-// Pumps the player for about half a second, as the game loop would.
-void Pump() {
-    for (int i = 0; i < 25; ++i) {
-        UpdateModulePlayer();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
 void Report() {
     MODULE* module = Player_GetModule();
     std::printf("module %s active %d row %d\n", module ? module->songname : "(none)", Player_Active() ? 1 : 0,
                 GetModuleRow());
 }
 
+// Each file is pumped for about half a second, as the game loop would.
 int Play(int count, char** files) {
     for (int i = 0; i < count; ++i) {
         PlayModule(FromArgument(files[i]));
-        Pump();
+        for (int pass = 0; pass < 25; ++pass, std::this_thread::sleep_for(std::chrono::milliseconds(20)))
+            UpdateModulePlayer();
         Report();
     }
     TogglePauseModule();
@@ -53,15 +46,13 @@ int Play(int count, char** files) {
 }
 
 int Reload(const char* file, int times) {
-    String path = FromArgument(file);
     size_t after_two = 0;
     for (int i = 0; i < times; ++i) {
-        PlayModule(path);
+        PlayModule(FromArgument(file));
         UpdateModulePlayer();
         if (i == 1) after_two = mallinfo2().uordblks;
     }
-    long long growth = static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(after_two);
-    std::printf("growth %lld\n", growth);
+    std::printf("growth %lld\n", static_cast<long long>(mallinfo2().uordblks) - static_cast<long long>(after_two));
     StopModule();
     return 0;
 }
