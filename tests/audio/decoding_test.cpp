@@ -115,7 +115,7 @@ TEST(WaveDecoding, EachVariantGivesItsDataChunkOrNull) {
         EXPECT_EQ(d.bytes_per_sample, v.bits / 8);
         EXPECT_EQ(d.rate, v.rate);
         size_t data = DataChunkAt(file);
-        uint32_t size = GetU32(file, data + 4);
+        uint32_t size = LittleEndian(file, data + 4, 4);
         EXPECT_TRUE(std::string(reinterpret_cast<char*>(d.data), size) == file.substr(data + 8, size));
     }
 }

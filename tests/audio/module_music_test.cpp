@@ -4,21 +4,19 @@
 // ends the process with the load message; a module cut short either plays
 // what is there or gives that message; without a working output the music
 // is off and nothing crashes.
+#include <gtest/gtest.h>
+
 #include <csignal>
 
-#include "support/child_process.h"
-#include "tests/audio/sound_files.h"
+#include "support/program_run.h"
 #include "tests/audio/tiny_module.h"
 
 namespace {
 
-const std::string kProbe = MODULE_MUSIC_PROBE;
-const std::string kDummyOutput = "SDL_AUDIODRIVER=dummy";
 // An output that libmikmod picks (SDL) but cannot open; the others that
 // could come before it or stand in for it are made unavailable.
-const std::string kBrokenOutput =
-    "PULSE_SERVER=unix:/nonexistent SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/nonexistent/out.raw "
-    "ALSOFT_DRIVERS=none";
+const std::vector<std::string> kBrokenOutput = {"PULSE_SERVER=unix:/nonexistent", "SDL_AUDIODRIVER=disk",
+                                                "SDL_DISKAUDIOFILE=/nonexistent/out.raw", "ALSOFT_DRIVERS=none"};
 const std::string kModule = std::string(MOONLIT_SOURCE_DIR) + "/data/spartanic.xm";
 constexpr int kAborted = 128 + SIGABRT;
 
@@ -30,8 +28,10 @@ protected:
         WriteTinyModule(first, "harbour lights");
         WriteTinyModule(second, "low tide");
     }
-    ChildResult Play(const std::string& files, const std::string& env = kDummyOutput) {
-        return RunChild(kProbe + " play " + files, "", env);
+    static Outcome Probe(std::vector<std::string> args, const std::vector<std::string>& env = QuietAudio()) {
+        Launch launch(MODULE_MUSIC_PROBE, std::move(args));
+        launch.env = env;
+        return RunToEnd(launch);
     }
     TempFolder folder{"module"};
     std::string first = folder / "first.mod", second = folder / "second.mod";
@@ -41,19 +41,18 @@ TEST_F(ModuleMusic, PlaysAnnouncesAndReplacesModules) {
     std::string accented = folder / "m\xC3\xA9lodie.mod";  // names reach the loader in the locale's encoding
     std::filesystem::copy_file(first, accented);
     struct Row {
-        std::string files;
-        std::vector<std::string> printed;
+        std::vector<std::string> args, printed;
     } rows[] = {
-        {first, {"Playing harbour lights (8 chn)\nmodule harbour lights active 1 row ", "paused 1\n",
+        {{"play", first}, {"Playing harbour lights (8 chn)\nmodule harbour lights active 1 row ", "paused 1\n",
                  "module (none) active 0"}},
-        {first + " " + second, {"Playing harbour lights (8 chn)\nmodule harbour lights active 1",
+        {{"play", first, second}, {"Playing harbour lights (8 chn)\nmodule harbour lights active 1",
                                 "Playing low tide (8 chn)\nmodule low tide active 1"}},
-        {"'" + accented + "'", {"Playing harbour lights (8 chn)\n"}},
-        {kModule, {"Playing Low Tide Lanterns (8 chn)\n"}},
+        {{"play", accented}, {"Playing harbour lights (8 chn)\n"}},
+        {{"play", kModule}, {"Playing Low Tide Lanterns (8 chn)\n"}},
     };
     for (const Row& row : rows) {
-        ChildResult r = Play(row.files);
-        EXPECT_EQ(r.status, 0) << row.files << r.err;
+        Outcome r = Probe(row.args);
+        EXPECT_EQ(r.status, 0) << row.args[1] << r.err;
         for (const std::string& line : row.printed) EXPECT_TRUE(Has(r.out, line)) << line << " in\n" << r.out;
         // The player moved on through the pattern while it was pumped.
         EXPECT_FALSE(Has(r.out, "active 1 row 0\n")) << r.out;
@@ -63,7 +62,7 @@ TEST_F(ModuleMusic, PlaysAnnouncesAndReplacesModules) {
 // Forty loads of the same module: an unfreed module would keep more than
 // 2 KB each; libmikmod itself keeps a few hundred bytes per start.
 TEST_F(ModuleMusic, ReloadingFreesTheModuleBefore) {
-    ChildResult r = RunChild(kProbe + " reload " + first + " 40", "", kDummyOutput);
+    Outcome r = Probe({"reload", first, "40"});
     ASSERT_EQ(r.status, 0) << r.err;
     ASSERT_TRUE(Has(r.out, "growth ")) << r.out;
     EXPECT_LT(std::stoll(r.out.substr(r.out.find("growth ") + 7)), 38 * 1024);
@@ -91,7 +90,8 @@ TEST_F(ModuleMusic, WhatCannotBeLoadedEndsWithTheLoadMessage) {
         std::string module = folder / "spartanic.xm";
         std::filesystem::remove(module);
         if (std::string(row.what) != "missing") WriteFileBytes(module, row.bytes);
-        ChildResult r = Play(module + " " + first);
+        Outcome r = Probe({"play", module, first});
+        EXPECT_FALSE(r.Crashed()) << r.err;
         if (row.may_play && r.status == 0) {
             EXPECT_TRUE(Has(r.out, "Playing ")) << r.out;
             continue;
@@ -103,7 +103,7 @@ TEST_F(ModuleMusic, WhatCannotBeLoadedEndsWithTheLoadMessage) {
 }
 
 TEST_F(ModuleMusic, WithoutOutputTheMusicIsOffAndNothingCrashes) {
-    ChildResult r = Play(first + " " + second, kBrokenOutput);
+    Outcome r = Probe({"play", first, second}, kBrokenOutput);
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err.rfind("Could not initialize sound, reason: ", 0), 0u) << r.err;
     EXPECT_FALSE(Has(r.err, "reason: \n")) << "the reason is given";

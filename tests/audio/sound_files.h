@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "support/temp_folder.h"
+#include "support/wave_file.h"
 
 // A 440 Hz tone on the first channel, the others silent, so that
 // interleaving can be seen. "-t wavpcm" keeps sox from writing the
@@ -29,12 +29,6 @@ inline void MakeOgg(const std::string& path, int frames) {
     ASSERT_EQ(Shell("oggenc -Q '" + path + ".wav' -o '" + path + "'").status, 0);
 }
 
-inline uint32_t GetU32(const std::string& b, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
-    return v;
-}
-
 inline void PutU(std::string& b, size_t at, uint32_t v, int bytes = 4) {
     for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
 }
@@ -44,7 +38,7 @@ constexpr size_t kFmtSizeAt = 16, kChannelsAt = 22, kBitsAt = 34, kDataIdAt = 36
 
 // Where the "data" chunk starts, or the size when there is none.
 inline size_t DataChunkAt(const std::string& wave) {
-    for (size_t at = 12; at + 8 <= wave.size(); at += 8 + GetU32(wave, at + 4))
+    for (size_t at = 12; at + 8 <= wave.size(); at += 8 + LittleEndian(wave, at + 4, 4))
         if (wave.compare(at, 4, "data") == 0) return at;
     return wave.size();
 }

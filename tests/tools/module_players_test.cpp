@@ -1,20 +1,18 @@
 // data/spartanic.xm as two players that nobody here wrote see it:
 // openmpt123 and xmp load it without a warning, name its title, find 8
-// channels and agree on its length; what xmp renders is sound all the way
-// through and does not clip for long (16-bit stereo in the machine's byte
-// order, as a raw render is written).
+// channels and agree on its length; what xmp renders (44.1 kHz stereo) is
+// sound all the way through and does not clip for long.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <regex>
 #include <vector>
 
 #include "score.h"
-#include "support/temp_folder.h"
+#include "support/wave_file.h"
 
 namespace {
 
@@ -39,20 +37,17 @@ protected:
             openmpt.seconds = std::stoi(m[1]) * 60 + std::stod(m[2]);
         if (std::regex_search(xmp.out, m, std::regex(R"(Duration\s*: (\d+)min(\d+)s)")))
             xmp.seconds = std::stoi(m[1]) * 60 + std::stoi(m[2]);
-        render_status = Shell("xmp --quiet -f 44100 -o '" + (folder / "xmp.raw") + "' '" +
-                              kModule + "' </dev/null").status;
-        std::string bytes = ReadFileBytes(folder / "xmp.raw");
-        rendered.resize(bytes.size() / 2);
-        std::memcpy(rendered.data(), bytes.data(), rendered.size() * 2);
+        render_status = Shell("xmp --quiet -o '" + (folder / "xmp.wav") + "' '" + kModule + "' </dev/null").status;
+        rendered = ReadWave(folder / "xmp.wav");
     }
     static Seen openmpt, xmp;
     static int render_status;
-    static std::vector<std::int16_t> rendered;
+    static Wave rendered;
 };
 
 Seen ModulePlayers::openmpt, ModulePlayers::xmp;
 int ModulePlayers::render_status = -1;
-std::vector<std::int16_t> ModulePlayers::rendered;
+Wave ModulePlayers::rendered;
 
 TEST_F(ModulePlayers, BothLoadItWithoutWarningsAsEightChannels) {
     const std::string title = moonlit::music::MoonlitHarborScore().title;
@@ -70,7 +65,9 @@ TEST_F(ModulePlayers, BothLoadItWithoutWarningsAsEightChannels) {
 
 TEST_F(ModulePlayers, TheyAgreeOnOverAMinuteToWithinASecond) {
     ASSERT_EQ(render_status, 0);
-    double rendered_seconds = double(rendered.size()) / kChannels / kRate;
+    ASSERT_EQ(rendered.rate, kRate);
+    ASSERT_EQ(rendered.channels, kChannels);
+    double rendered_seconds = double(rendered.Frames()) / kRate;
     EXPECT_GE(openmpt.seconds, 60.0);
     EXPECT_NEAR(xmp.seconds, openmpt.seconds, 1.0);
     EXPECT_NEAR(rendered_seconds, openmpt.seconds, 1.0);
@@ -79,19 +76,20 @@ TEST_F(ModulePlayers, TheyAgreeOnOverAMinuteToWithinASecond) {
 // Every 4-second window, one a second, is louder than -40 dBFS; samples at
 // full scale come in runs of at most 2 ms and are at most one in 10,000.
 TEST_F(ModulePlayers, TheRenderSoundsThroughoutWithoutClipping) {
-    const std::size_t frames = rendered.size() / kChannels, window = 4 * kRate;
+    const std::vector<std::int16_t>& samples = rendered.samples;
+    const std::size_t frames = rendered.Frames(), window = 4 * kRate;
     ASSERT_GT(frames, window);
     for (std::size_t start = 0; start + window <= frames; start += kRate) {
         double sum = 0;
         for (std::size_t i = start * kChannels; i < (start + window) * kChannels; ++i)
-            sum += double(rendered[i]) * rendered[i];
+            sum += double(samples[i]) * samples[i];
         double db = 20 * std::log10(std::max(std::sqrt(sum / (window * kChannels)) / 32768.0, 1e-9));
         EXPECT_GE(db, -40.0) << "near silence in the 4 s from " << start / kRate << " s";
     }
     std::size_t clipped = 0, run = 0, longest = 0;
     for (std::size_t f = 0; f < frames; ++f) {
         bool full = false;
-        for (int c = 0; c < kChannels; ++c) full |= std::abs(int(rendered[f * kChannels + c])) >= 32767;
+        for (int c = 0; c < kChannels; ++c) full |= std::abs(int(samples[f * kChannels + c])) >= 32767;
         run = full ? run + 1 : 0;
         clipped += full;
         longest = std::max(longest, run);
