@@ -1,15 +1,15 @@
 // A device whose GL calls go to the recorder, ready to draw: begun, sized
-// 640 x 480, white, opaque, identity matrix.
+// 640 x 480, white, opaque, identity matrix, with nothing recorded yet.
 #pragma once
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include "graphics/gl_recorder.h"
 #include "graphics/graphics_context.h"
 #include "graphics/gxtk_graphics.h"
 #include "graphics/gxtk_surface.h"
+
+using Args = std::vector<double>;
 
 class RecordingDevice : public ::testing::Test {
 protected:
@@ -28,25 +28,6 @@ protected:
     void TearDown() override { gl = saved; }
 
     GlRecorder& Rec() { return TheGlRecorder(); }
-
-    // A surface with the given size and no pixels; no texture is made while
-    // no window exists.
-    gxtkSurface* Surface(int w, int h) {
-        gxtkSurface* s = gc_new<gxtkSurface>();
-        s->width = w;
-        s->height = h;
-        s->depth = 4;
-        s->format = GL_RGBA;
-        s->uscale = 1.0f / w;
-        s->vscale = 1.0f / h;
-        return s;
-    }
-
-    // The colour bytes R, G, B, A of a batched vertex.
-    void ColourBytes(int vertex, unsigned char out[4]) {
-        std::memcpy(out, &device->vertices[vertex].colour, 4);
-    }
-
     gxtkGraphics* device = nullptr;
 
 private:
