@@ -4,7 +4,6 @@
 // (ImageMagick) reads every image of the .ico, and the module writer packs
 // cells and samples as the format says.
 #include <gtest/gtest.h>
-#include <stb_image.h>
 
 #include <algorithm>
 #include <set>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "icon_images.h"
+#include "support/images.h"
 #include "support/temp_folder.h"
 #include "xm_format.h"
 
@@ -24,24 +24,6 @@ std::set<std::string> FileNames(const fs::path& folder) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
     return names;
-}
-
-// RGBA pixels as stb reads them; `channels` is what the file declares.
-struct Rgba {
-    int width = 0, height = 0, channels = 0;
-    std::string pixels;
-    const unsigned char* At(int x, int y) const {
-        return reinterpret_cast<const unsigned char*>(&pixels[(std::size_t(y) * width + x) * 4]);
-    }
-};
-
-Rgba Decode(const fs::path& path) {
-    Rgba image;
-    if (stbi_uc* p = stbi_load(path.c_str(), &image.width, &image.height, &image.channels, 4)) {
-        image.pixels.assign(reinterpret_cast<char*>(p), std::size_t(image.width) * image.height * 4);
-        stbi_image_free(p);
-    }
-    return image;
 }
 
 TEST(ToolData, EachMakerRemakesTheCommittedFilesByteForByte) {
@@ -88,16 +70,15 @@ TEST(ToolData, FontImagesHaveTheCellsTheLoadersExpect) {
     };
     for (const Layout& l : layouts) {
         SCOPED_TRACE(l.file);
-        Rgba image = Decode(kData / l.file);
+        Image image = LoadImageFile(kData / l.file, 4);
         ASSERT_EQ(image.width, l.width);
         ASSERT_EQ(image.height, l.height);
-        EXPECT_EQ(image.channels, 4);
         int pad = l.padded ? 1 : 0;
         for (int cell = 0; cell < l.cells; ++cell) {
             bool ink = false, border_ink = false;
             for (int y = 0; y < l.height; ++y) {
                 for (int x = cell * l.cell_width; x < (cell + 1) * l.cell_width; ++x) {
-                    const unsigned char* p = image.At(x, y);
+                    const uint8_t* p = image.At(x, y);
                     int cx = x - cell * l.cell_width;
                     bool border = y < pad || y >= l.height - pad || cx < pad || cx >= l.cell_width - pad;
                     (border ? border_ink : ink) |= p[3] != 0;
@@ -124,18 +105,18 @@ TEST(ToolData, IconsShowTheShowAndTheIcoHoldsTheSamePixels) {
     int index = 0;
     for (int size : moonlit::icons::kIconSizes) {
         SCOPED_TRACE(size);
-        Rgba d = Decode(kData / "icons" / ("moonlit-harbor-" + std::to_string(size) + ".png"));
+        Image d = LoadImageFile(kData / "icons" / ("moonlit-harbor-" + std::to_string(size) + ".png"), 4);
         ASSERT_EQ(d.width, size);
         ASSERT_EQ(d.height, size);
         EXPECT_LT(d.At(0, 0)[3], 32);
         EXPECT_LT(d.At(size - 1, size - 1)[3], 32);
-        const unsigned char* bar = d.At(size / 2, 0);
+        const uint8_t* bar = d.At(size / 2, 0);
         EXPECT_EQ(bar[3], 255);
         EXPECT_EQ(bar[0] + bar[1] + bar[2], 0);
         int letter = 0, plasma = 0;
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x) {
-                const unsigned char* p = d.At(x, y);
+                const uint8_t* p = d.At(x, y);
                 letter += p[0] > 100 && p[1] == 0 && p[2] > 150;
                 plasma += p[1] > p[0] && p[1] > p[2] && p[1] >= 16;
             }
@@ -144,7 +125,8 @@ TEST(ToolData, IconsShowTheShowAndTheIcoHoldsTheSamePixels) {
         const int* in_ico = std::find(std::begin(moonlit::icons::kIcoSizes), std::end(moonlit::icons::kIcoSizes), size);
         if (in_ico == std::end(moonlit::icons::kIcoSizes)) continue;
         sizes += std::to_string(size) + " ";
-        EXPECT_TRUE(Shell("convert '" + ico + "[" + std::to_string(index++) + "]' -depth 8 rgba:-").out == d.pixels);
+        EXPECT_TRUE(Shell("convert '" + ico + "[" + std::to_string(index++) + "]' -depth 8 rgba:-").out ==
+                    std::string(d.pixels.begin(), d.pixels.end()));
     }
     EXPECT_EQ(Shell("identify -format '%w ' '" + ico + "'").out, sizes);
 }
