@@ -60,8 +60,12 @@ TEST_F(Batching, SurfaceAndKindChangesFlushColourMatrixAndTheSameSurfaceJoin) {
     EXPECT_EQ(elements[1].args[1], 12) << "both draws of the same surface";
 }
 
-TEST_F(Batching, ClearDropsTheBatchUndrawn) {
+TEST_F(Batching, ANewFrameAndClearDropTheBatchUndrawn) {
     device->DrawRect(0, 0, 10, 10);
+    EXPECT_EQ(device->BeginRender(), 1) << "the device takes part in every frame";
+    EXPECT_EQ(device->primCount, 0);
+    device->DrawRect(0, 0, 10, 10);
+    Rec().Reset();
     device->Clear(255, 51, 0);
     device->EndRender();
     ASSERT_EQ(Rec().Names(), "ClearColor Clear");

@@ -1,6 +1,6 @@
-// The delegate's graphics share on a host of the test's own: device set-up,
-// the size copy, the render bracket for every answer of the device, the
-// display modes, and the graphics globals as collector roots.
+// The application's graphics share on a host of the test's own: set-up and
+// the size copy, the display modes, the render bracket for every answer of
+// the device, and the graphics globals as collector roots.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -44,48 +44,31 @@ private:
     GlFunctions saved;
 };
 
-TEST_F(GraphicsDevice, SetUpMakesTheDeviceCurrentAndAsksForTheDefaultFont) {
-    gxtkGraphics* device = SetUpGraphicsDevice();
-    ASSERT_NE(device, nullptr);
-    EXPECT_EQ(graphicsDevice, device);
-    EXPECT_EQ(device->width, 0) << "no window: no size";
-    EXPECT_EQ(context->font, nullptr) << "this host decodes no images";
-    EXPECT_EQ(context->defaultFont, nullptr);
-}
-
-TEST_F(GraphicsDevice, SizeSyncFollowsTheHost) {
+// Repeated modes are dropped where they repeat; without modes or a desktop
+// the device's size stands in for the desktop.
+TEST_F(GraphicsDevice, DisplayModesAndDeviceSizeFollowTheHost) {
+    struct Case {
+        std::vector<std::pair<int, int>> modes;
+        bool desktop;
+        std::vector<int> want;  // the modes' sizes, then the desktop's
+    } cases[] = {
+        {{{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}}, true, {800, 600, 1024, 768, 640, 480, 1920, 1080}},
+        {{}, false, {320, 200}},
+    };
+    EXPECT_EQ(SetUpGraphicsDevice(), graphicsDevice);
+    EXPECT_EQ(context->font, nullptr) << "this host decodes no images, so no default font";
+    host.w = 320, host.h = 200;
     SyncDeviceSize();
-    EXPECT_EQ(deviceWidth, 0);
-    EXPECT_EQ(deviceHeight, 0);
-    host.w = 640;
-    host.h = 480;
-    SyncDeviceSize();
-    EXPECT_EQ(DeviceWidth(), 640);
-    EXPECT_EQ(DeviceHeight(), 480);
-}
-
-TEST_F(GraphicsDevice, DisplayModesDropRepeatsAndKeepTheFirstPlace) {
-    host.modes = {{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}};
-    host.has_desktop = true;
-    InitDisplayModes();
-    ASSERT_EQ(displayModes.Length(), 3);
-    EXPECT_EQ(displayModes[0]->width, 800);
-    EXPECT_EQ(displayModes[1]->width, 1024);
-    EXPECT_EQ(displayModes[2]->height, 480);
-    ASSERT_NE(desktopMode, nullptr);
-    EXPECT_EQ(desktopMode->width, 1920);
-    EXPECT_EQ(desktopMode->height, 1080);
-}
-
-TEST_F(GraphicsDevice, WithoutModesOrDesktopTheDeviceSizeStandsIn) {
-    host.w = 320;
-    host.h = 200;
-    SyncDeviceSize();
-    InitDisplayModes();
-    EXPECT_EQ(displayModes.Length(), 0);
-    ASSERT_NE(desktopMode, nullptr);
-    EXPECT_EQ(desktopMode->width, 320);
-    EXPECT_EQ(desktopMode->height, 200);
+    EXPECT_EQ(std::vector<int>({DeviceWidth(), DeviceHeight()}), std::vector<int>({320, 200}));
+    for (const Case& c : cases) {
+        host.modes = c.modes, host.has_desktop = c.desktop;
+        InitDisplayModes();
+        std::vector<int> got;
+        for (int i = 0; i < displayModes.Length(); ++i) got.insert(got.end(), {displayModes[i]->width, displayModes[i]->height});
+        ASSERT_NE(desktopMode, nullptr);
+        got.insert(got.end(), {desktopMode->width, desktopMode->height});
+        EXPECT_EQ(got, c.want);
+    }
 }
 
 // A device that answers BeginRender with a chosen mode.
@@ -101,23 +84,18 @@ struct ModeDevice {
 
 TEST_F(GraphicsDevice, RenderBracketForEachDeviceAnswer) {
     SetGraphicsDevice(gc_new<gxtkGraphics>());
-    struct Case {
-        int mode;
-        const char* want;
-        bool framework;
-    } cases[] = {{1, "begin render end", true}, {0, "begin render end", false}, {2, "begin end", true}};
-    for (const Case& c : cases) {
+    const std::tuple<int, const char*, bool> cases[] = {
+        {1, "begin render end", true}, {0, "begin render end", false}, {2, "begin end", false}};
+    for (const auto& [mode, want, framework] : cases) {
         std::string log;
-        ModeDevice device{c.mode, &log};
+        ModeDevice device{mode, &log};
         bool saw_framework = false;
         RenderBracket(&device, [&] {
             log += "render ";
             saw_framework = renderDevice != nullptr;
         });
-        EXPECT_EQ(log, c.want) << "mode " << c.mode;
-        if (c.mode != 2) {
-            EXPECT_EQ(saw_framework, c.framework) << "mode " << c.mode;
-        }
+        EXPECT_EQ(log, want) << "mode " << mode;
+        EXPECT_EQ(saw_framework, framework) << "mode " << mode;
         EXPECT_EQ(renderDevice, nullptr) << "the framework's end ran, or its begin never did";
     }
 }
@@ -127,17 +105,11 @@ TEST_F(GraphicsDevice, GlobalsSurviveFullCollectionsAsRoots) {
     RegisterDisplayModeRoots();
     host.modes = {{800, 600}};
     InitDisplayModes();
-    gxtkGraphics* device = SetUpGraphicsDevice();
-    c_GraphicsContext* ctx = context;
-    gc_object* modes = displayModes.Body();
+    std::vector<gc_object*> kept = {SetUpGraphicsDevice(), context, context->matrixStack.Body(),
+                                    displayModes.Body(), displayModes[0], desktopMode};
     gc_object* dropped = gc_new<c_Font>();
     for (int i = 0; i < 3; ++i) gc_collect_full();
-    EXPECT_TRUE(gc_is_known_object(ctx));
-    EXPECT_TRUE(gc_is_known_object(ctx->matrixStack.Body()));
-    EXPECT_TRUE(gc_is_known_object(device));
-    EXPECT_TRUE(gc_is_known_object(modes));
-    EXPECT_TRUE(gc_is_known_object(displayModes[0]));
-    EXPECT_TRUE(gc_is_known_object(desktopMode));
+    for (gc_object* object : kept) EXPECT_TRUE(gc_is_known_object(object));
     EXPECT_FALSE(gc_is_known_object(dropped)) << "unreachable objects do die";
     EXPECT_STREQ(gc_check_heap(), "");
 }
