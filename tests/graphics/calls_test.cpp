@@ -101,7 +101,8 @@ TEST_F(RecordingDevice, PolygonKindsFollowTheVertexCount) {
 }
 
 TEST_F(RecordingDevice, OvalVertexCountFollowsTheScaledRadiiAndStartsRightmost) {
-    const float cases[][3] = {{10, 1, 12}, {34, 1, 32}, {35, 1, 32}, {36, 1, 36}, {5000, 1, 1024}, {0, 1, 12}, {34, 2, 68}};
+    const float cases[][3] = {{10, 1, 12}, {34, 1, 32},    {35, 1, 32}, {36, 1, 36},
+                              {5000, 1, 1024}, {0, 1, 12}, {34, 2, 68}};  // size, scale, vertices
     for (const auto& [size, scale, n] : cases) {
         device->SetMatrix(scale, 0, 0, scale, 0, 0);
         device->primCount = 0;
@@ -192,7 +193,8 @@ TEST_F(RecordingDevice, MagnifierPlacesThePictureAndSamplesByItsFactor) {
         MagnifyFrame(640, 480, int(target[0]), int(target[1]));
         Args got = {p.factor, double(p.x), double(p.y), double(p.width), double(p.height)};
         for (const GlCall& call : Rec().Named("TexParameteri"))
-            if (call.args[1] == GL_TEXTURE_MIN_FILTER || call.args[1] == GL_TEXTURE_MAG_FILTER) got.push_back(call.args[2]);
+            if (call.args[1] == GL_TEXTURE_MIN_FILTER || call.args[1] == GL_TEXTURE_MAG_FILTER)
+                got.push_back(call.args[2]);
         EXPECT_EQ(got, want);
         EXPECT_EQ(Rec().Named("CopyTexSubImage2D").at(0).args, (Args{GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480}));
         EXPECT_EQ(Rec().Count("DrawArrays"), 1);

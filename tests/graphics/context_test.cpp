@@ -104,7 +104,9 @@ TEST_F(Context, ColourFormsAndClearLeaveTheContextAsTheySay) {
 // from the bottom, and no scissor at all when it covers the whole screen.
 TEST_F(Context, ScissorReachesGlBottomUpOrSwitchedOff) {
     const std::pair<std::vector<float>, Args> cases[] = {
-        {{10.7f, 20.2f, 100.9f, 50.5f}, {10, 410, 100, 50}}, {{0, 0, 640, 480}, {}}, {{0, 0, 640, 479}, {0, 1, 640, 479}}};
+        {{10.7f, 20.2f, 100.9f, 50.5f}, {10, 410, 100, 50}},
+        {{0, 0, 640, 480}, {}},
+        {{0, 0, 640, 479}, {0, 1, 640, 479}}};
     for (const auto& [box, scissor] : cases) {
         DrawRect(0, 0, 1, 1);
         Rec().Reset();

@@ -52,7 +52,8 @@ TEST_F(GraphicsDevice, DisplayModesAndDeviceSizeFollowTheHost) {
         bool desktop;
         std::vector<int> want;  // the modes' sizes, then the desktop's
     } cases[] = {
-        {{{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}}, true, {800, 600, 1024, 768, 640, 480, 1920, 1080}},
+        {{{800, 600}, {1024, 768}, {800, 600}, {640, 480}, {1024, 768}}, true,
+         {800, 600, 1024, 768, 640, 480, 1920, 1080}},
         {{}, false, {320, 200}},
     };
     EXPECT_EQ(SetUpGraphicsDevice(), graphicsDevice);
@@ -64,7 +65,8 @@ TEST_F(GraphicsDevice, DisplayModesAndDeviceSizeFollowTheHost) {
         host.modes = c.modes, host.has_desktop = c.desktop;
         InitDisplayModes();
         std::vector<int> got;
-        for (int i = 0; i < displayModes.Length(); ++i) got.insert(got.end(), {displayModes[i]->width, displayModes[i]->height});
+        for (int i = 0; i < displayModes.Length(); ++i)
+            got.insert(got.end(), {displayModes[i]->width, displayModes[i]->height});
         ASSERT_NE(desktopMode, nullptr);
         got.insert(got.end(), {desktopMode->width, desktopMode->height});
         EXPECT_EQ(got, c.want);

@@ -4,6 +4,7 @@
 // included. How loaded pixels look is the window program's job.
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -26,35 +27,26 @@ std::string FileName(const String& path) {
     return name.substr(name.find_last_of('/') + 1);
 }
 
-// Text files and blank RGBA images by file name; anything else is missing.
+// Text files by name, and for "<w>x<h>.png" blank RGBA pixels of that size;
+// anything else is missing.
 class MemoryHost : public RtGame {
 public:
     std::map<std::string, std::string> texts;
-    std::map<std::string, std::pair<int, int>> images;
 
     String LoadTextFile(const String& path) override {
         auto text = texts.find(FileName(path));
         return text == texts.end() ? String() : String(text->second.c_str());
     }
     unsigned char* LoadImageData(const String& path, int* w, int* h, int* depth) override {
-        auto image = images.find(FileName(path));
-        if (image == images.end()) return nullptr;
-        *w = image->second.first;
-        *h = image->second.second;
+        if (std::sscanf(FileName(path).c_str(), "%dx%d.png", w, h) != 2) return nullptr;
         *depth = 4;
-        return static_cast<unsigned char*>(std::calloc(*w * *h, 4));
+        return static_cast<unsigned char*>(std::calloc(size_t(*w) * size_t(*h), 4));
     }
 };
 
 class Loaders : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        host = new MemoryHost;
-        host->images = {{"strip.png", {100, 20}}, {"grid.png", {40, 40}},  {"whole.png", {32, 16}},
-                        {"pad.png", {36, 10}},    {"both.png", {12, 12}},  {"cells.png", {910, 12}},
-                        {"cellgrid.png", {64, 40}}, {"narrow.png", {8, 8}}, {"demo.png", {90, 12}},
-                        {"pg.png", {64, 32}}};
-    }
+    static void SetUpTestSuite() { host = new MemoryHost; }
     void SetUp() override {
         gl = NullGl();
         InitGraphicsContextGlobals();
@@ -77,21 +69,23 @@ TEST_F(Loaders, ImageFramesFlagsAndHandles) {
         float tx, ty;
         int flags;
     } cases[] = {
-        {"strip of 4", [] { return LoadImage(String("strip.png"), 4, 0); }, 25, 20, {0, 0, 25, 0, 50, 0, 75, 0}, 0, 0, 0},
-        {"grid of 4", [] { return LoadImage(String("grid.png"), 16, 16, 4, 0); }, 16, 16,
+        {"strip of 4", [] { return LoadImage(String("100x20.png"), 4, 0); }, 25, 20,
+         {0, 0, 25, 0, 50, 0, 75, 0}, 0, 0, 0},
+        {"grid of 4", [] { return LoadImage(String("40x40.png"), 16, 16, 4, 0); }, 16, 16,
          {0, 0, 16, 0, 0, 16, 16, 16}, 0, 0, 0},
-        {"whole, centred", [] { return LoadImage(String("whole.png"), c_Image::CenterHandle); }, 32, 16, {0, 0},
+        {"whole, centred", [] { return LoadImage(String("32x16.png"), c_Image::CenterHandle); }, 32, 16, {0, 0},
          16, 8, c_Image::WholeSurface},
-        {"strip of 2 padded in x, centred", [] { return LoadImage(String("pad.png"), 2, 3); }, 16, 10,
+        {"strip of 2 padded in x, centred", [] { return LoadImage(String("36x10.png"), 2, 3); }, 16, 10,
          {1, 0, 19, 0}, 8, 5, c_Image::PadX},
-        {"padded both ways", [] { return LoadImage(String("both.png"), 6); }, 10, 10, {1, 1}, 0, 0, 6},
+        {"padded both ways", [] { return LoadImage(String("12x12.png"), 6); }, 10, 10, {1, 1}, 0, 0, 6},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         c_Image* image = c.load();
         ASSERT_NE(image, nullptr);
         std::vector<int> frame_xy;
-        for (int i = 0; i < image->frames.Length(); ++i) frame_xy.insert(frame_xy.end(), {image->frames[i]->x, image->frames[i]->y});
+        for (int i = 0; i < image->frames.Length(); ++i)
+            frame_xy.insert(frame_xy.end(), {image->frames[i]->x, image->frames[i]->y});
         EXPECT_EQ(std::vector<float>({float(image->width), float(image->height), image->tx, image->ty}),
                   std::vector<float>({float(c.width), float(c.height), c.tx, c.ty}));
         EXPECT_EQ(frame_xy, c.frame_xy);
@@ -103,7 +97,7 @@ TEST_F(Loaders, ImageFramesFlagsAndHandles) {
 
 TEST_F(Loaders, HandleAndFrameOffsetsPlaceTheDrawnRectangle) {
     AdvanceContextGeneration();  // as with a window: the texture, and its coordinates, are made at once
-    c_Image* image = LoadImage(String("grid.png"), 10, 10, 4, 1);  // handle (5, 5)
+    c_Image* image = LoadImage(String("40x40.png"), 10, 10, 4, 1);  // handle (5, 5)
     ASSERT_NE(image, nullptr);
     device->BeginRender();
     BeginRender();
@@ -149,7 +143,7 @@ TEST_F(LoadersDeathTest, ImagesRefuseASecondInitAndFramesOutsideTheSurface) {
     c_Image* image = gc_new<c_Image>()->Init(s, 1, 0);
     const std::pair<std::function<void()>, const char*> cases[] = {
         {[&] { image->Init(s, 1, 0); }, "Vantorix Runtime Error : Image already initialized"},
-        {[] { LoadImage(String("grid.png"), 16, 16, 5, 0); }, "Vantorix Runtime Error : Image frame outside surface"},
+        {[] { LoadImage(String("40x40.png"), 16, 16, 5, 0); }, "Vantorix Runtime Error : Image frame outside surface"},
         {[&] { gc_new<c_Image>()->Init(s, 0, 0, 9, 4, 1, 0, nullptr, 0, 0, 8, 8); }, "Image frame outside surface"},
         {[&] { gc_new<c_Image>()->Init(s, 0, 0); }, "Image frame outside surface"},  // a strip of no frames
     };
@@ -164,8 +158,8 @@ TEST_F(Loaders, CellFontsCutTheirCellsAndRefuseLayoutsWithoutCells) {
         int code, x, y, width, height, xadvance;
         float line_height;
     } cases[] = {
-        {"strip", LoadFont(String("cells.png"), 32, 91, false), 'A', 330, 0, 10, 12, 10, 12},
-        {"grid, row 1 column 1", LoadFont(String("cellgrid.png"), 16, 20, 2, 3, 12, 14, 48, 6), 53, 18, 23, 12, 14,
+        {"strip", LoadFont(String("910x12.png"), 32, 91, false), 'A', 330, 0, 10, 12, 10, 12},
+        {"grid, row 1 column 1", LoadFont(String("64x40.png"), 16, 20, 2, 3, 12, 14, 48, 6), 53, 18, 23, 12, 14,
          12, 14},
     };
     for (const Case& c : cases) {
@@ -182,12 +176,12 @@ TEST_F(Loaders, CellFontsCutTheirCellsAndRefuseLayoutsWithoutCells) {
     EXPECT_EQ(strip->GetGlyph(176), nullptr);
     EXPECT_FLOAT_EQ(strip->TextWidth(String("A\xb0" "B")), 20) << "no glyph, no width";
 
-    String narrow("narrow.png");
+    String narrow("8x8.png");
     EXPECT_NE(LoadFont(narrow, 32, 8, false), nullptr);
     EXPECT_EQ(LoadFont(narrow, 32, 0, false), nullptr);
     EXPECT_EQ(LoadFont(narrow, 32, -3, true), nullptr);
     EXPECT_EQ(LoadFont(narrow, 32, 9, false), nullptr) << "cells under a pixel wide";
-    EXPECT_EQ(LoadFont(String("demo.png"), 32, 91, false), nullptr) << "90 pixels for 91 cells";
+    EXPECT_EQ(LoadFont(String("90x12.png"), 32, 91, false), nullptr) << "90 pixels for 91 cells";
     EXPECT_EQ(LoadFont(narrow, 0, 8, 0, 0, 1, 1, 32, 4), nullptr);
     EXPECT_EQ(LoadFont(narrow, 9, 8, 0, 0, 1, 1, 32, 4), nullptr) << "narrower than one cell";
     EXPECT_EQ(LoadFont(String("missing.png"), 32, 8, false), nullptr);
@@ -205,7 +199,8 @@ TEST_F(Loaders, DescriptionsReadTheirLinesAndPages) {
         float line_height;
     } cases[] = {
         {"crlf.fnt",
-         "info face=\"Test\" size=20\r\ncommon lineHeight=20 base=16 pages=1 packed=0\r\npage id=0 file=\"pg.png\"\r\n"
+         "info face=\"Test\" size=20\r\ncommon lineHeight=20 base=16 pages=1 packed=0\r\n"
+         "page id=0 file=\"64x32.png\"\r\n"
          "char id=65 x=1 y=2 width=3 height=4 xoffset=-1 yoffset=5 xadvance=6 page=0 chnl=15\r\n"
          "char id=65 x=9 y=9 width=9 height=9 xoffset=9 yoffset=9 xadvance=9 page=0\r\nkerning first=65 second=65\r\n",
          1, "1", 20},
@@ -213,14 +208,15 @@ TEST_F(Loaders, DescriptionsReadTheirLinesAndPages) {
         {"one.fnt", "char id=67 xadvance=5", 0, "", 0},
         {"plain", "common lineHeight=7\nchar id=68\n", 0, "", 0},  // neither .txt nor .fnt: not read
         {"missing.fnt", "", 0, "", 0},
-        {"extra.fnt", "common lineHeight=10 pages=1\npage id=0 file=pg.png\npage id=1 file=pg.png\npage file=x\n", 1,
+        {"extra.fnt", "common lineHeight=10 pages=1\npage id=0 file=64x32.png\npage id=1 file=64x32.png\npage file=x\n",
+         1,
          "1", 10},
-        {"negative.fnt", "common lineHeight=10 pages=-4\npage id=0 file=pg.png\n", 0, "", 10},
-        {"holes.fnt", "common pages=2\npage file=\"nope.png\"\npage file=pg.png\n", 2, "01", 0},
-        {"huge.fnt", "common pages=1222222222\npage id=0 file=pg.png\nchar id=65 width=2 xadvance=3 page=0\n", 4,
+        {"negative.fnt", "common lineHeight=10 pages=-4\npage id=0 file=64x32.png\n", 0, "", 10},
+        {"holes.fnt", "common pages=2\npage file=\"nope.png\"\npage file=64x32.png\n", 2, "01", 0},
+        {"huge.fnt", "common pages=1222222222\npage id=0 file=64x32.png\nchar id=65 width=2 xadvance=3 page=0\n", 4,
          "1000", 0},
-        {"max.fnt", "common pages=2147483647\npage id=0 file=pg.png\n", 3, "100", 0},
-        {"overflow.fnt", "common pages=12222222222222222222222222222\npage id=0 file=pg.png\n", 0, "", 0},
+        {"max.fnt", "common pages=2147483647\npage id=0 file=64x32.png\n", 3, "100", 0},
+        {"overflow.fnt", "common pages=12222222222222222222222222222\npage id=0 file=64x32.png\n", 0, "", 0},
     };
     for (const Case& c : cases)
         if (c.name != std::string("missing.fnt")) host->texts[c.name] = c.text;
@@ -247,7 +243,7 @@ TEST_F(Loaders, DescriptionsReadTheirLinesAndPages) {
 
 TEST_F(Loaders, GlyphsOnMissingPagesAreNotDrawnButAdvance) {
     host->texts["gaps.fnt"] =
-        "common lineHeight=10 pages=2\npage file=\"nope.png\"\npage file=pg.png\n"
+        "common lineHeight=10 pages=2\npage file=\"nope.png\"\npage file=64x32.png\n"
         "char id=65 width=4 height=4 xadvance=5 page=0\nchar id=66 width=4 height=4 xadvance=5 page=7\n"
         "char id=67 width=4 height=4 xadvance=5 page=-1\nchar id=68 width=4 height=4 xadvance=5 page=1\n";
     Array<String> lines(1);

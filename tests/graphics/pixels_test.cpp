@@ -161,7 +161,8 @@ protected:
         WindowDevice::SetUp();
         std::vector<int> bytes;
         for (int y = 0; y < 10; ++y)
-            for (int x = 0; x < 30; ++x) bytes.insert(bytes.end(), {x < 10 ? 255 : 0, x / 10 == 1 ? 255 : 0, x >= 20 ? 255 : 0, 255});
+            for (int x = 0; x < 30; ++x)
+                bytes.insert(bytes.end(), {x < 10 ? 255 : 0, x / 10 == 1 ? 255 : 0, x >= 20 ? 255 : 0, 255});
         font = LoadFont(String(Png("abc.png", 30, 10, 6, bytes).c_str()), 65, 3, false);
         ASSERT_NE(font, nullptr);
     }

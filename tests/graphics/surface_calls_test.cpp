@@ -78,7 +78,8 @@ TEST_F(Surfaces, ARejectedSizeRetriesWithPowersOfTwo) {
     EXPECT_EQ(Args(upload.begin() + 4, upload.begin() + 6), (Args{300, 200})) << "the image's own corner";
     device->DrawSurface(s, 0, 0);
     const gxtkVertex& corner = device->vertices[2];
-    EXPECT_EQ(std::vector<float>({corner.x, corner.u, corner.v}), std::vector<float>({300, 300.0f / 512, 200.0f / 256}));
+    EXPECT_EQ(std::vector<float>({corner.x, corner.u, corner.v}),
+              std::vector<float>({300, 300.0f / 512, 200.0f / 256}));
 }
 
 TEST_F(Surfaces, WritePixelsUploadsWholeRowsInOneCallElsePerRow) {

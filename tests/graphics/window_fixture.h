@@ -1,6 +1,6 @@
 // A real 640 x 480 window from the host with its GL context (Mesa under a
 // private Xvfb in the test run), a device drawing into it, and helpers that
-// read pixels back through the device and make PNG files with ImageMagick.
+// read pixels back through the device and make PNG files with a real encoder.
 #pragma once
 
 #include <GLFW/glfw3.h>
@@ -15,6 +15,7 @@
 #include "graphics/graphics_context.h"
 #include "graphics/image.h"
 #include "host/glfw_game.h"
+#include "support/images.h"
 #include "support/temp_folder.h"
 #include "support/x_session.h"
 
@@ -50,16 +51,11 @@ protected:
         return static_cast<uint32_t>(one[0]) & 0xFFFFFF;
     }
 
-    // Writes the bytes as a PNG of the given colour type (0 grey, 2 RGB,
-    // 4 grey-alpha, 6 RGBA) and returns its path.
+    // A PNG of the given colour type made by a real encoder in the test's folder.
     std::string Png(const std::string& name, int w, int h, int colour_type, const std::vector<int>& bytes) {
-        static const char* raw[] = {"gray", "", "rgb", "", "graya", "", "rgba"};
-        WriteFileBytes(folder / (name + ".raw"), std::string(bytes.begin(), bytes.end()));
-        std::string command = "convert -size " + std::to_string(w) + "x" + std::to_string(h) + " -depth 8 " +
-                              raw[colour_type] + ":" + (folder / (name + ".raw")) + " -define png:color-type=" +
-                              std::to_string(colour_type) + " -define png:bit-depth=8 " + (folder / name);
-        EXPECT_EQ(Shell(command).status, 0) << command;
-        return folder / name;
+        std::string path = MakePng(folder.Path(), name, w, h, colour_type, bytes);
+        EXPECT_NE(path, "") << name;
+        return path;
     }
 
     gxtkGraphics* device = nullptr;
