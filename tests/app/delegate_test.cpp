@@ -54,11 +54,17 @@ protected:
     RtGame* host = nullptr;
 };
 
-TEST_F(Delegate, TheAppInstallsItsDelegateAndStartGameMakesTheInputDevice) {
+TEST_F(Delegate, StartUpWiresTheAppTheDelegateAndTheHost) {
     EXPECT_EQ(app, probe);
     EXPECT_EQ(host->GetDelegate(), gameDelegate);
     ASSERT_NE(gameDelegate->input, nullptr);
     EXPECT_EQ(inputDevice, gameDelegate->input);
+    host->RenderGame();
+    host->RenderGame();
+    EXPECT_EQ(probe->renders, 2);
+    SetUpdateRate(30);
+    EXPECT_EQ(updateRate, 30);
+    EXPECT_EQ(host->GetUpdateRate(), 30);
 }
 
 TEST_F(Delegate, AnUpdateSeesTheHitsOfItsEventsAndClearsThemAfter) {
@@ -73,24 +79,18 @@ TEST_F(Delegate, AnUpdateSeesTheHitsOfItsEventsAndClearsThemAfter) {
     EXPECT_EQ(probe->hits_seen_in_update, 0);
 }
 
-TEST_F(Delegate, RenderReachesOnRender) {
-    host->RenderGame();
-    host->RenderGame();
-    EXPECT_EQ(probe->renders, 2);
-}
-
 TEST_F(Delegate, CloseAndBackRequestsCallOnCloseOnKeyDownOnly) {
-    host->KeyEvent(kEventKeyDown, kKeyCloseRequest);
-    EXPECT_EQ(probe->closes, 1);
-    host->KeyEvent(kEventKeyUp, kKeyCloseRequest);
-    EXPECT_EQ(probe->closes, 1);
-    host->KeyEvent(kEventKeyDown, kKeyBackRequest);
-    EXPECT_EQ(probe->closes, 2);
-    host->KeyEvent(kEventKeyDown, 27);
-    EXPECT_EQ(probe->closes, 2);
+    const struct {
+        int event, key, closes;
+    } rows[] = {{kEventKeyDown, kKeyCloseRequest, 1}, {kEventKeyUp, kKeyCloseRequest, 1},
+                {kEventKeyDown, kKeyBackRequest, 2}, {kEventKeyDown, 27, 2}};
+    for (const auto& row : rows) {
+        host->KeyEvent(row.event, row.key);
+        EXPECT_EQ(probe->closes, row.closes) << row.event << " " << row.key;
+    }
 }
 
-TEST_F(Delegate, PointerEventsReachTheInputDeviceOnly) {
+TEST_F(Delegate, PointerEventsReachOnlyTheInputDeviceWhichOutlivesCollections) {
     host->MouseEvent(kEventMouseDown, 0, 3, 4, 0);
     host->TouchEvent(kEventTouchMove, 2, 7, 8);
     host->MotionEvent(kEventMotionAccel, 0, 1, 2, 3);
@@ -98,21 +98,12 @@ TEST_F(Delegate, PointerEventsReachTheInputDeviceOnly) {
     EXPECT_EQ(inputDevice->touchX[2], 7);
     EXPECT_EQ(inputDevice->accelY, 2);
     EXPECT_EQ(probe->updates + probe->renders + probe->closes, 0);
-}
-
-TEST_F(Delegate, TheDevicesSurviveFullCollections) {
     for (int i = 0; i < 3; ++i) {
         gc_collect_full();
         host->UpdateGame();
     }
     EXPECT_TRUE(gc_is_known_object(gameDelegate->input));
     EXPECT_STREQ(gc_check_heap(), "");
-}
-
-TEST_F(Delegate, SetUpdateRateReachesTheHost) {
-    SetUpdateRate(30);
-    EXPECT_EQ(updateRate, 30);
-    EXPECT_EQ(host->GetUpdateRate(), 30);
 }
 
 TEST(AppDeathTest, TheDefaultOnCloseEndsTheProcessWithStatusZero) {
