@@ -83,9 +83,8 @@ protected:
     void CompareFrame(int frame) {
         CapturedVertices().drawn.clear();
         RenderShowFrame(app);
-        std::vector<Drawn> got_now = Captured();
+        const std::vector<Drawn> got = Captured();
         scene::DrawFrame(expected, state, text);
-        const std::vector<Drawn>& got = got_now;
         const std::vector<Drawn>& want = expected.drawn;
         ASSERT_EQ(got.size(), want.size()) << "frame " << frame;
         for (size_t i = 0; i < got.size(); ++i)
