@@ -44,8 +44,9 @@ void StartGameWith(void (*create)()) {
 
 class Delegate : public ::testing::Test {
 protected:
+    // Once per process: a second application is a runtime error.
     static void SetUpTestSuite() {
-        StartGameWith([] { probe = gc_new<ProbeApp>(); });
+        if (!probe) StartGameWith([] { probe = gc_new<ProbeApp>(); });
     }
     void SetUp() override {
         host = CurrentGame();
@@ -77,6 +78,8 @@ TEST_F(Delegate, AnUpdateSeesTheHitsOfItsEventsAndClearsThemAfter) {
     EXPECT_TRUE(inputDevice->keyDown[65]);
     host->UpdateGame();
     EXPECT_EQ(probe->hits_seen_in_update, 0);
+    host->KeyEvent(kEventKeyUp, 65);
+    EXPECT_FALSE(inputDevice->keyDown[65]);
 }
 
 TEST_F(Delegate, CloseAndBackRequestsCallOnCloseOnKeyDownOnly) {
@@ -106,7 +109,14 @@ TEST_F(Delegate, PointerEventsReachOnlyTheInputDeviceWhichOutlivesCollections) {
     EXPECT_STREQ(gc_check_heap(), "");
 }
 
-TEST(AppDeathTest, TheDefaultOnCloseEndsTheProcessWithStatusZero) {
+// The window's driver runs threads: a death test forked beside them may
+// hang, so each one runs in a fresh process of its own.
+class AppDeathTest : public ::testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+TEST_F(AppDeathTest, TheDefaultOnCloseEndsTheProcessWithStatusZero) {
     EXPECT_EXIT(
         {
             StartGameWith([] { gc_new<c_App>(); });
@@ -116,7 +126,7 @@ TEST(AppDeathTest, TheDefaultOnCloseEndsTheProcessWithStatusZero) {
         ::testing::ExitedWithCode(0), "");
 }
 
-TEST(AppDeathTest, ASecondAppIsARuntimeError) {
+TEST_F(AppDeathTest, ASecondAppIsARuntimeError) {
     EXPECT_EXIT(
         {
             if (!std::freopen("/dev/null", "r", stdin)) std::exit(4);  // the debugger prompt reads nothing
@@ -145,7 +155,7 @@ void StartTheFrameworkAndCheck() {
     std::exit(ok ? 0 : 1);
 }
 
-TEST(AppDeathTest, StartFrameworkSetsUpTheGlobalsThenCreatesTheApp) {
+TEST_F(AppDeathTest, StartFrameworkSetsUpTheGlobalsThenCreatesTheApp) {
     EXPECT_EXIT(StartTheFrameworkAndCheck(), ::testing::ExitedWithCode(0), "");
 }
 
