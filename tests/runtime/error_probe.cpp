@@ -1,5 +1,8 @@
 // A small program the error tests run as a child process: each mode takes
-// one real path that ends the process (Error, a signal, the prompt).
+// one real path that ends the process (Error, a signal, the prompt, a
+// misused collector).
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -12,15 +15,20 @@
 
 namespace {
 
-// Replaces standard input with `text`, so the prompt reads a line that
-// names an address only this process knows.
+// Replaces standard input with `text`, so the prompt reads lines that name
+// addresses only this process knows.
 void FeedStdin(const std::string& text) {
-    char path[] = "/tmp/moonlit-probe-XXXXXX";
-    std::FILE* f = fdopen(mkstemp(path), "w");
-    std::fputs(text.c_str(), f);
-    std::fclose(f);
-    if (!std::freopen(path, "r", stdin)) std::exit(3);
-    std::remove(path);
+    int ends[2];
+    if (pipe(ends) != 0 || write(ends[1], text.data(), text.size()) != static_cast<ssize_t>(text.size()))
+        std::exit(3);
+    close(ends[1]);
+    dup2(ends[0], STDIN_FILENO);
+}
+
+std::string At(const void* p) {
+    char text[64];
+    std::snprintf(text, sizeof text, "@%p\n", p);
+    return text;
 }
 
 template <int N>
@@ -32,7 +40,6 @@ gc_object* NoRoot() {
 // (32) is full; the next one must stop the program.
 template <int... N>
 void FillRoots(std::integer_sequence<int, N...>) {
-    gc_clear_roots();
     for (int i = 0; i < 100; ++i) gc_add_root(NoRoot<0>);
     (gc_add_root(NoRoot<N + 1>), ...);
     std::printf("32 roots\n");
@@ -40,52 +47,45 @@ void FillRoots(std::integer_sequence<int, N...>) {
     gc_add_root(NoRoot<-1>);
 }
 
-std::string AddressOf(const void* p) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%p", p);
-    return text;
-}
+const struct {
+    const char* mode;
+    void (*run)();
+} kModes[] = {
+    {"error-empty", [] { Error(String()); }},
+    {"error", [] { Error(String("boom")); }},
+    {"uncaught", [] { HandleUncaught(); }},
+    {"prompt", [] { RuntimeError("probe"); }},
+    {"print",
+     [] {
+         const uint16_t text[] = {'c', 'a', 'f', 0xe9, 0};
+         Print(String(text));
+         DebugLog(String(text));
+         std::exit(0);
+     }},
+    {"segv",
+     [] {
+         // An unmapped, non-null address: a real fault, not a null check.
+         *reinterpret_cast<volatile int*>(static_cast<uintptr_t>(std::atoi("8"))) = 1;
+     }},
+    // A live object, an array body, a static empty body, a local: only
+    // the first has a text; none of the others is ever dereferenced.
+    {"at",
+     [] {
+         int local = 0;
+         FeedStdin(At(gc_new<Object>()) + At(Array<int>(4).Body()) + At(Array<int>().Body()) + At(&local) +
+                   "q\n");
+         RuntimeError("probe");
+     }},
+    {"root-overflow", [] { FillRoots(std::make_integer_sequence<int, 31>()); }},
+    {"object-on-stack", [] { Object local; }},
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     gc_init();
     InstallSignalHandlers();
-    std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "error-empty") Error(String());
-    if (mode == "error") Error(String("boom"));
-    if (mode == "uncaught") HandleUncaught();
-    if (mode == "print") {
-        const uint16_t text[] = {'c', 'a', 'f', 0xe9, 0};
-        Print(String(text));
-        DebugLog(String(text));
-        return 0;
-    }
-    if (mode == "segv") {
-        // An unmapped, non-null address: a real fault, not a null check.
-        volatile int* p = reinterpret_cast<volatile int*>(static_cast<uintptr_t>(std::atoi("8")));
-        *p = 1;
-    }
-    if (mode == "at-object") {
-        Object* o = gc_new<Object>();
-        FeedStdin("@" + AddressOf(o) + "\nq\n");
-        RuntimeError("probe");
-    }
-    if (mode == "at-array") {
-        Array<int> a(4);
-        FeedStdin("@" + AddressOf(a.Body()) + "\n@" + AddressOf(Array<int>().Body()) + "\nq\n");
-        RuntimeError("probe");
-    }
-    if (mode == "at-stack") {
-        int local = 0;
-        FeedStdin("@" + AddressOf(&local) + "\nq\n");
-        RuntimeError("probe");
-    }
-    if (mode == "prompt") RuntimeError("probe");
-    if (mode == "root-overflow") FillRoots(std::make_integer_sequence<int, 31>());
-    if (mode == "object-on-stack") {
-        Object local;
-        std::printf("accepted\n");
-    }
+    for (const auto& m : kModes)
+        if (argc > 1 && std::strcmp(argv[1], m.mode) == 0) m.run();
     return 2;
 }

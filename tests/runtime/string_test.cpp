@@ -1,5 +1,6 @@
-// Strings: formatting, slicing, searching, splitting, byte conversions,
-// sharing of bodies and their accounting in fresh_bytes.
+// Strings: formatting, slicing, searching, splitting, replacing, decoding
+// the bytes of text files, sharing of bodies, and the accounting of bodies
+// in the collector's fresh_bytes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,143 +14,114 @@
 
 namespace {
 
-std::string Utf8(const String& s) {
-    std::vector<unsigned char> bytes;
-    s.ToUtf8(bytes);
-    return std::string(bytes.begin(), bytes.end());
+std::u16string Units(const String& s) { return {reinterpret_cast<const char16_t*>(s.Data()), size_t(s.Length())}; }
+
+std::u16string Pieces(const Array<String>& pieces) {
+    std::u16string out;
+    for (int i = 0; i < pieces.Length(); ++i) out += u"[" + Units(pieces[i]) + u"]";
+    return out;
 }
 
-String BytesToString(const std::vector<unsigned char>& b) {
-    return String::FromBytes(b.data(), static_cast<int>(b.size()));
+String Decoded(const std::vector<unsigned char>& b) { return String::FromBytes(b.data(), int(b.size())); }
+
+TEST(Strings, OperationsGiveTheirTexts) {
+    const String s("abcdef");
+    const String one("one two one");
+    const struct {
+        const char* what;
+        std::u16string got, want;
+    } rows[] = {
+        {"3.0f", Units(String(3.0f)), u"3.0"},
+        {"-0.0f", Units(String(-0.0f)), u"-0.0"},
+        {"0.5f", Units(String(0.5f)), u"0.5"},
+        {"0.1f", Units(String(0.1f)), u"0.10000000149011612"},
+        {"2^24", Units(String(16777216.0f)), u"16777216.0"},
+        {"1e20f", Units(String(1e20f)), u"1.0000000200408773e+20"},
+        {"-7", Units(String(-7)), u"-7"},
+        {"8-bit literal", Units(String("a\xe9")), u"a\xFFE9"},
+        {"slice -3,-1", Units(s.Slice(-3, -1)), u"de"},
+        {"slice 4,2", Units(s.Slice(4, 2)), u""},
+        {"slice -100,2", Units(s.Slice(-100, 2)), u"ab"},
+        {"slice 0,-10", Units(s.Slice(0, -10)), u""},
+        {"slice 2", Units(s.Slice(2)), u"cdef"},
+        {"trim", Units(String("\t a b \n").Trim()), u"a b"},
+        {"split", Pieces(String("a,,b,").Split(",")), u"[a][][b][]"},
+        {"split units", Pieces(String("abc").Split("")), u"[a][b][c]"},
+        {"split overlapping", Pieces(String("aaaa").Split("aa")), u"[][][]"},
+        {"split nothing", Pieces(String("a b").Split(";")), u"[a b]"},
+        {"replace", Units(one.Replace("one", "1")), u"1 two 1"},
+        {"replace with empty", Units(one.Replace("one", "")), u" two "},
+        {"replace overlapping", Units(String("aaa").Replace("aa", "b")), u"ba"},
+        {"replace all", Units(String("ab").Replace("ab", "")), u""},
+        {"concatenation", Units(String("abc") + "def"), u"abcdef"},
+        {"lower", Units(String("File.PNG").ToLower()), u"file.png"},
+        {"UTF-16LE", Units(Decoded({0xff, 0xfe, 0x41, 0x00, 0x42})), u"A"},
+        {"UTF-16BE", Units(Decoded({0xfe, 0xff, 0x00, 0x41, 0x20, 0xac})), u"A\x20ac"},
+        {"UTF-16 mark only", Units(Decoded({0xff, 0xfe})), u""},
+        {"UTF-8 with mark", Units(Decoded({0xef, 0xbb, 0xbf, 'h', 0xc3, 0xa9, 0xe2, 0x82, 0xac})), u"h\xe9\x20ac"},
+        {"no bytes", Units(Decoded({})), u""},
+        {"8-bit", Units(Decoded({'c', 'a', 'f', 0xe9})), u"caf\xe9"},
+        {"8-bit after a mark", Units(Decoded({0xef, 0xbb, 0xbf, 0xff})), u"\xef\xbb\xbf\xff"},
+        {"stray continuation", Units(Decoded({0x80, 'a'})), u"\x80" u"a"},
+        {"four-byte lead", Units(Decoded({0xf0, 0x9f, 0x98, 0x80})), u"\xf0\x9f\x98\x80"},
+        {"cut-off sequence", Units(Decoded({'a', 0xe2, 0x82})), u"a\xe2\x82"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(row.got, row.want) << row.what;
 }
 
-TEST(Strings, FloatFormatting) {
-    EXPECT_EQ(Utf8(String(3.0f)), "3.0");
-    EXPECT_EQ(Utf8(String(-0.0f)), "-0.0");
-    EXPECT_EQ(Utf8(String(0.5f)), "0.5");
-    EXPECT_EQ(Utf8(String(0.1f)), "0.10000000149011612");
-    EXPECT_EQ(Utf8(String(16777216.0f)), "16777216.0");
-    EXPECT_EQ(Utf8(String(1e20f)), "1.0000000200408773e+20");
-    EXPECT_EQ(Utf8(String(-7)), "-7");
+TEST(Strings, SearchesAndNumbers) {
+    const String s("abcabc");
+    const struct {
+        const char* what;
+        int got, want;
+    } rows[] = {
+        {"find", s.Find("bc"), 1},          {"find from 2", s.Find("bc", 2), 4},
+        {"find from -5", s.Find("bc", -5), 1}, {"find missing", s.Find("x"), -1},
+        {"find empty at end", s.Find("", 6), 6}, {"find empty past end", s.Find("", 7), -1},
+        {"find last", s.FindLast("abc"), 3}, {"find last longer", String("ab").FindLast("abc"), -1},
+        {"starts", s.StartsWith("abc"), 1}, {"starts longer", String("ab").StartsWith("abc"), 0},
+        {"ends", s.EndsWith("cabc"), 1},    {"ends not", s.EndsWith("b"), 0},
+        {"int", String(" -42abc").ToInt(), -42}, {"int plus", String("+17").ToInt(), 17},
+        {"int empty", String().ToInt(), 0},
+    };
+    for (const auto& row : rows) EXPECT_EQ(row.got, row.want) << row.what;
 }
 
-TEST(Strings, EightBitLiteralsWidenSigned) {
-    String s("\xe9");
-    ASSERT_EQ(s.Length(), 1);
-    EXPECT_EQ(s[0], 0xFFE9);
-}
-
-TEST(Strings, SliceClamping) {
-    String s("abcdef");
-    EXPECT_EQ(s.Slice(-3, -1), String("de"));
-    EXPECT_EQ(s.Slice(4, 2).Length(), 0);
-    EXPECT_TRUE(s.Slice(0, 100).SameBody(s));
-    EXPECT_EQ(s.Slice(-100, 2), String("ab"));
-    EXPECT_EQ(s.Slice(0, -10).Length(), 0);
-    EXPECT_EQ(s.Slice(2), String("cdef"));
-}
-
-TEST(Strings, TrimSharesWhenNothingIsRemoved) {
-    String s("word");
-    EXPECT_TRUE(s.Trim().SameBody(s));
-    EXPECT_TRUE(String("  ").Trim().SameBody(String()));
-    EXPECT_EQ(String("\t a b \n").Trim(), String("a b"));
-}
-
-TEST(Strings, Searching) {
-    String s("abcabc");
-    EXPECT_EQ(s.Find("bc"), 1);
-    EXPECT_EQ(s.Find("bc", 2), 4);
-    EXPECT_EQ(s.Find("bc", -5), 1);
-    EXPECT_EQ(s.Find("x"), -1);
-    EXPECT_EQ(s.Find("", 6), 6);
-    EXPECT_EQ(s.Find("", 7), -1);
-    EXPECT_EQ(s.FindLast("abc"), 3);
-    EXPECT_EQ(String("ab").FindLast("abc"), -1);
-    EXPECT_TRUE(s.StartsWith("abc"));
-    EXPECT_FALSE(String("ab").StartsWith("abc"));
-    EXPECT_TRUE(s.EndsWith("cabc"));
-    EXPECT_FALSE(s.EndsWith("b"));
-}
-
-TEST(Strings, Split) {
-    Array<String> p = String("a,,b,").Split(",");
-    ASSERT_EQ(p.Length(), 4);
-    EXPECT_EQ(p[0], String("a"));
-    EXPECT_EQ(p[1].Length(), 0);
-    EXPECT_EQ(p[2], String("b"));
-    EXPECT_EQ(p[3].Length(), 0);
-
-    Array<String> chars = String("abc").Split("");
-    ASSERT_EQ(chars.Length(), 3);
-    EXPECT_EQ(chars[2], String("c"));
-    EXPECT_TRUE(String().Split("").IsEmptyBody());
-
-    String whole("no separator here");
-    Array<String> one = whole.Split(";");
-    ASSERT_EQ(one.Length(), 1);
-    EXPECT_TRUE(one[0].SameBody(whole));
-
-    Array<String> overlap = String("aaaa").Split("aa");
-    EXPECT_EQ(overlap.Length(), 3);
-}
-
-TEST(Strings, Replace) {
-    String s("one two one");
-    EXPECT_EQ(s.Replace("one", "1"), String("1 two 1"));
-    EXPECT_EQ(s.Replace("one", ""), String(" two "));
-    EXPECT_EQ(String("aaa").Replace("aa", "b"), String("ba"));
-    EXPECT_TRUE(s.Replace("zzz", "y").SameBody(s));
-    EXPECT_TRUE(s.Replace("", "y").SameBody(s));
-    EXPECT_EQ(String("ab").Replace("ab", "").Length(), 0);
-}
-
-TEST(Strings, ConcatenationSharesWithEmpty) {
-    String a("abc");
-    EXPECT_TRUE((a + String()).SameBody(a));
-    EXPECT_TRUE((String() + a).SameBody(a));
-    EXPECT_EQ(a + "def", String("abcdef"));
-}
-
-TEST(Strings, ToIntAndToLower) {
-    EXPECT_EQ(String(" -42abc").ToInt(), -42);
-    EXPECT_EQ(String().ToInt(), 0);
-    EXPECT_EQ(String("+17").ToInt(), 17);
-    String lower("already lower");
-    EXPECT_TRUE(lower.ToLower().SameBody(lower));
-    EXPECT_EQ(String("File.PNG").ToLower(), String("file.png"));
-}
-
-TEST(Strings, Utf8Encoding) {
-    const uint16_t units[] = {'A', 0xe9, 0x20ac, 0xD83D, 0};
-    EXPECT_EQ(Utf8(String(units)), "A\xc3\xa9\xe2\x82\xac\xed\xa0\xbd");
-}
-
-TEST(Strings, FromBytesByteOrderMarks) {
-    EXPECT_EQ(BytesToString({0xff, 0xfe, 0x41, 0x00, 0x42}), String("A"));
-    EXPECT_EQ(BytesToString({0xfe, 0xff, 0x00, 0x41, 0x20, 0xac}).Data()[1], 0x20ac);
-    EXPECT_EQ(BytesToString({0xef, 0xbb, 0xbf, 'h', 'i'}), String("hi"));
-    EXPECT_EQ(BytesToString({0xff, 0xfe}).Length(), 0);
-    EXPECT_EQ(BytesToString({}).Length(), 0);
-}
-
-TEST(Strings, FromBytesFallsBackToEightBit) {
-    String s = BytesToString({'c', 'a', 'f', 0xe9});
-    ASSERT_EQ(s.Length(), 4);
-    EXPECT_EQ(s[3], 0xe9);
-    // Stray continuation, four-byte lead, cut-off sequence.
-    EXPECT_EQ(BytesToString({0x80, 'a'}).Length(), 2);
-    EXPECT_EQ(BytesToString({0xf0, 0x9f, 0x98, 0x80}).Length(), 4);
-    EXPECT_EQ(BytesToString({'a', 0xe2, 0x82}).Length(), 3);
+// Operations that change nothing give back the receiver's body (no copy), and
+// every empty result is the one empty body.
+TEST(Strings, UnchangedResultsShareTheBody) {
+    const String s("word"), lower("already lower"), empty;
+    const struct {
+        const char* what;
+        bool shares;
+    } rows[] = {
+        {"whole slice", s.Slice(0, 100).SameBody(s)},
+        {"empty slice", String("abc").Slice(1, 1).SameBody(empty)},
+        {"trim nothing", s.Trim().SameBody(s)},
+        {"trim all", String("  ").Trim().SameBody(empty)},
+        {"replace missing", s.Replace("zzz", "y").SameBody(s)},
+        {"replace empty", s.Replace("", "y").SameBody(s)},
+        {"plus empty", (s + empty).SameBody(s)},
+        {"empty plus", (empty + s).SameBody(s)},
+        {"lower already", lower.ToLower().SameBody(lower)},
+        {"split nothing", s.Split(";")[0].SameBody(s)},
+        {"split empty", empty.Split("").IsEmptyBody()},
+    };
+    for (const auto& row : rows) EXPECT_TRUE(row.shares) << row.what;
 }
 
 TEST(Strings, Utf8RoundTripsThroughFromBytes) {
+    const uint16_t surrogate[] = {'A', 0xe9, 0x20ac, 0xD83D, 0};
+    std::vector<unsigned char> bytes;
+    String(surrogate).ToUtf8(bytes);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "A\xc3\xa9\xe2\x82\xac\xed\xa0\xbd");
+
     std::vector<uint16_t> units;
     for (uint32_t u = 1; u < 0x10000; u += 7) units.push_back(static_cast<uint16_t>(u));
     String original = String::FromUtf16(units.data(), static_cast<int>(units.size()));
-    std::vector<unsigned char> bytes;
+    bytes.clear();
     original.ToUtf8(bytes);
-    EXPECT_EQ(BytesToString(bytes), original);
+    EXPECT_EQ(Decoded(bytes), original);
 }
 
 TEST(Strings, LoadTextReadsAcrossChunks) {
@@ -165,19 +137,18 @@ TEST(Strings, LoadTextReadsAcrossChunks) {
 }
 
 TEST(Strings, FreshBytesCountLiveBodiesOnly) {
-    int start = gc_read_counters().fresh_bytes;
+    const int start = gc_read_counters().fresh_bytes;
     {
         String keep("0123456789");  // 8 + 20 bytes
         EXPECT_EQ(gc_read_counters().fresh_bytes - start, 28);
         for (int i = 0; i < 1000; ++i) {
             String joined = keep + String(i) + "," + keep.Slice(2, 5);
             String back = joined.Replace("0", "zero").ToLower().Trim().Copy();
-            EXPECT_GT(gc_read_counters().fresh_bytes - start, 28);
+            ASSERT_GT(gc_read_counters().fresh_bytes - start, 28);
         }
         EXPECT_EQ(gc_read_counters().fresh_bytes - start, 28);
     }
     EXPECT_EQ(gc_read_counters().fresh_bytes, start);
-    EXPECT_TRUE(String("abc").Slice(1, 1).SameBody(String()));
 }
 
 // The empty body is shared by every empty string and never counted: made,
@@ -185,11 +156,10 @@ TEST(Strings, FreshBytesCountLiveBodiesOnly) {
 // (released uncounted, it once drifted down by one each time).
 TEST(Strings, EmptyBodyIsNeverCounted) {
     const String text("ab");
-    struct Case {
+    const struct {
         const char* what;
         void (*run)(const String& text);
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"default", [](const String&) { String s; }},
         {"literal", [](const String&) { String s(""); }},
         {"copy", [](const String&) { String a; String b(a); String c; c = b; }},
@@ -201,7 +171,7 @@ TEST(Strings, EmptyBodyIsNeverCounted) {
         {"array", [](const String&) { Array<String>(3).Set(1, String()); }},
         {"split", [](const String& t) { t.Split("ab"); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const int before = String::empty_rep()->refs;
         for (int i = 0; i < 1000; ++i) c.run(text);
         EXPECT_EQ(String::empty_rep()->refs, before) << c.what;
