@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "runtime/error.h"
-#include "support/child_process.h"
+#include "support/program_run.h"
 
 namespace {
 
@@ -38,9 +38,10 @@ TEST(Errors, EachFatalPathEndsWithItsStatusAndTexts) {
 #endif
     };
     for (const auto& row : rows) {
-        // The sanitizers must let our own SIGSEGV handler see the fault.
-        ChildResult r = RunChild(std::string(ERROR_PROBE) + " " + row.mode, row.input,
-                                 "ASAN_OPTIONS=handle_segv=0:detect_leaks=0");
+        Launch probe(ERROR_PROBE, {row.mode});
+        probe.env.push_back("ASAN_OPTIONS=handle_segv=0:detect_leaks=0");  // our SIGSEGV handler sees the fault
+        probe.input = row.input;
+        Outcome r = RunToEnd(probe);
         const std::string what = std::string(row.mode) + " < \"" + row.input + "\"";
         EXPECT_EQ(r.status, row.status) << what;
         EXPECT_EQ(r.out, row.out) << what;
