@@ -71,9 +71,10 @@ package: deps build
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package
 	mkdir -p out && cp $(BUILD)/package/*.deb out/
 
-# The tests include the Windows program under Wine and the web build in a
-# browser, so the cross-build and the web build come first.
-test: deps windows web build
+# The tests include the Windows program under Wine, the web build in a
+# browser and a short run of the fuzz targets, so the cross-build, the web
+# build and the fuzz targets come first.
+test: deps windows web fuzz build
 	cd $(BUILD) && $(TEST_ENV) $(XRUN) ctest --output-on-failure -j $(JOBS) -LE soak
 
 # What to run after every change: all but the Windows, browser, fuzz and soak runs.
