@@ -34,9 +34,6 @@ struct Decoded {
     int length = -1, channels = -1, bytes_per_sample = -1, rate = -1;
     size_t largest_allocation = 0;
     ~Decoded() { std::free(data); }
-    std::string Bytes() const {
-        return std::string(reinterpret_cast<char*>(data), size_t(length) * channels * bytes_per_sample);
-    }
     // Root-mean-square of one channel of interleaved 16-bit samples.
     double Level(int channel) const {
         double sum = 0;

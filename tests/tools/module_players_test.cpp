@@ -8,7 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <regex>
+#include <cstdio>
 #include <vector>
 
 #include "score.h"
@@ -18,6 +18,15 @@ namespace {
 
 const std::string kModule = std::string(MOONLIT_SOURCE_DIR) + "/data/spartanic.xm";
 constexpr int kRate = 44100, kChannels = 2;
+
+// The minutes and seconds after `label`, read by `format`, in seconds.
+double Seconds(const std::string& out, const std::string& label, const char* format) {
+    size_t at = out.find(label);
+    double minutes = 0, seconds = 0;
+    if (at == std::string::npos || std::sscanf(out.c_str() + at + label.size(), format, &minutes, &seconds) != 2)
+        return 0;
+    return minutes * 60 + seconds;
+}
 
 struct Seen {
     std::string out;
@@ -32,11 +41,8 @@ protected:
         TempFolder folder("players");
         openmpt.out = Shell("openmpt123 --info '" + kModule + "' 2>&1 </dev/null").out;
         xmp.out = Shell("xmp --load-only --driver null '" + kModule + "' 2>&1 </dev/null").out;
-        std::smatch m;
-        if (std::regex_search(openmpt.out, m, std::regex(R"(Duration\.+: (\d+):(\d+\.\d+))")))
-            openmpt.seconds = std::stoi(m[1]) * 60 + std::stod(m[2]);
-        if (std::regex_search(xmp.out, m, std::regex(R"(Duration\s*: (\d+)min(\d+)s)")))
-            xmp.seconds = std::stoi(m[1]) * 60 + std::stoi(m[2]);
+        openmpt.seconds = Seconds(openmpt.out, "Duration...: ", "%lf:%lf");  // 01:22.272
+        xmp.seconds = Seconds(xmp.out, "Duration     : ", "%lfmin%lfs");  // 1min22s
         render_status = Shell("xmp --quiet -o '" + (folder / "xmp.wav") + "' '" + kModule + "' </dev/null").status;
         rendered = ReadWave(folder / "xmp.wav");
     }
