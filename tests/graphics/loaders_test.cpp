@@ -244,7 +244,7 @@ TEST_F(Loaders, DescriptionsReadTheirLinesAndPages) {
 TEST_F(Loaders, GlyphsOnMissingPagesAreNotDrawnButAdvance) {
     host->texts["gaps.fnt"] =
         "common lineHeight=10 pages=2\npage file=\"nope.png\"\npage file=64x32.png\n"
-        "char id=65 width=4 height=4 xadvance=5 page=0\nchar id=66 width=4 height=4 xadvance=5 page=7\n"
+        "char id=65 width=4 height=4 xadvance=5 page=0\nchar id=66 width=4 height=4 xadvance=5 page=2\n"
         "char id=67 width=4 height=4 xadvance=5 page=-1\nchar id=68 width=4 height=4 xadvance=5 page=1\n";
     Array<String> lines(1);
     lines.Set(0, String("ABCD"));
