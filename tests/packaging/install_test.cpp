@@ -38,7 +38,8 @@ void ExpectInstalledFiles(const fs::path& prefix) {
 
     const fs::path share = prefix / "share";
     EXPECT_EQ(Shell("desktop-file-validate " + Quote(share / "applications" / (kAppId + ".desktop"))).status, 0);
-    ShellResult metainfo = Shell("appstreamcli validate --no-net " + Quote(share / "metainfo" / (kAppId + ".metainfo.xml")));
+    const fs::path metainfo_file = share / "metainfo" / (kAppId + ".metainfo.xml");
+    ShellResult metainfo = Shell("appstreamcli validate --no-net " + Quote(metainfo_file));
     EXPECT_EQ(metainfo.status, 0) << metainfo.out;
     // Options reach the program unchanged.
     EXPECT_EQ(Shell(Quote(prefix / "bin/moonlit-harbor") + " --version").out, "moonlit-harbor " MOONLIT_VERSION "\n");
@@ -46,7 +47,8 @@ void ExpectInstalledFiles(const fs::path& prefix) {
 
 TEST(Installed, APrefixHoldsTheProgramItsDataAndItsDesktopFiles) {
     TempFolder folder("install");
-    ASSERT_EQ(Shell("cmake --install " + Quote(kBuildDir) + " --prefix " + Quote(folder / "prefix") + " >&2").status, 0);
+    const std::string install = "cmake --install " + Quote(kBuildDir) + " --prefix " + Quote(folder / "prefix");
+    ASSERT_EQ(Shell(install + " >&2").status, 0);
     ExpectInstalledFiles(folder / "prefix");
 }
 
