@@ -16,17 +16,11 @@
 namespace {
 
 struct ProbeApp : c_App {
-    int creates = 0, updates = 0, renders = 0, closes = 0;
-    int hits_seen_in_update = -1;
-    int OnCreate() override { return ++creates, 0; }
-    int OnUpdate() override {
-        ++updates;
-        hits_seen_in_update = inputDevice->keyHits[65];
-        return 0;
-    }
+    int updates = 0, renders = 0, closes = 0, hits_seen_in_update = -1;
+    int OnUpdate() override { return ++updates, hits_seen_in_update = inputDevice->keyHits[65], 0; }
     int OnRender() override { return ++renders, 0; }
     int OnClose() override { return ++closes, 0; }
-    void Reset() { creates = updates = renders = closes = 0, hits_seen_in_update = -1; }
+    void Reset() { updates = renders = closes = 0, hits_seen_in_update = -1; }
 };
 
 ProbeApp* probe = nullptr;
@@ -48,11 +42,8 @@ protected:
     static void SetUpTestSuite() {
         if (!probe) StartGameWith([] { probe = gc_new<ProbeApp>(); });
     }
-    void SetUp() override {
-        host = CurrentGame();
-        probe->Reset();
-    }
-    RtGame* host = nullptr;
+    void SetUp() override { probe->Reset(); }
+    RtGame* host = CurrentGame();
 };
 
 TEST_F(Delegate, StartUpWiresTheAppTheDelegateAndTheHost) {
