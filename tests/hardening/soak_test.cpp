@@ -36,12 +36,10 @@ TEST(Soak, ResidentMemoryStaysFlat) {
     GTEST_SKIP() << "resident memory is not a measure under the sanitizers";
 #endif
     ASSERT_TRUE(xsession::StartServer());
-    const int total = EnvSeconds("MOONLIT_SOAK_SECONDS", 120);
-    const int interval = EnvSeconds("MOONLIT_SOAK_INTERVAL", 10);
+    const int total = EnvSeconds("MOONLIT_SOAK_SECONDS", 120), interval = EnvSeconds("MOONLIT_SOAK_INTERVAL", 10);
     // The collector's first full cycles, the music player's buffers and the
     // GL driver's caches settle within the first quarter (at least 30 s).
     const int warm_up = std::max(30, total / 4);
-
     TempFolder folder("soak");
     LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM);
     RunningProgram program({folder / "moonlit-harbor", {}, folder.Path()});

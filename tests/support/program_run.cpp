@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 
@@ -19,26 +20,25 @@ namespace {
 
 constexpr auto kPoll = std::chrono::milliseconds(50);
 
-// In the child: the environment changes, then the program.
-[[noreturn]] void Exec(const Launch& launch, const fs::path& files) {
-    if (!launch.folder.empty() && chdir(launch.folder.c_str()) != 0) _exit(126);
-    int in = open((files / "in").c_str(), O_RDONLY);
-    int out = open((files / "out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    int err = open((files / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
-    for (const std::string& entry : launch.env) {
-        if (entry.empty()) continue;
-        if (entry[0] == '-') {
-            unsetenv(entry.c_str() + 1);
-        } else if (size_t equals = entry.find('='); equals != std::string::npos) {
-            setenv(entry.substr(0, equals).c_str(), entry.c_str() + equals + 1, 1);
-        }
+// The environment with `changes` made: "VAR=value" sets, "-VAR" unsets.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes) {
+    std::vector<std::string> env;
+    for (char** entry = environ; *entry; ++entry) env.emplace_back(*entry);
+    for (const std::string& change : changes) {
+        const bool unset = !change.empty() && change[0] == '-';
+        const std::string prefix = (unset ? change.substr(1) : change.substr(0, change.find('='))) + "=";
+        auto named = [&](const std::string& entry) { return entry.compare(0, prefix.size(), prefix) == 0; };
+        env.erase(std::remove_if(env.begin(), env.end(), named), env.end());
+        if (!unset) env.push_back(change);
     }
-    std::vector<char*> argv{const_cast<char*>(launch.program.c_str())};
-    for (const std::string& arg : launch.args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
+    return env;
+}
+
+std::vector<char*> Pointers(const std::vector<std::string>& strings) {
+    std::vector<char*> pointers;
+    for (const std::string& s : strings) pointers.push_back(const_cast<char*>(s.c_str()));
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 }  // namespace
@@ -54,8 +54,21 @@ std::vector<std::string> QuietAudio() { return {"SDL_AUDIODRIVER=dummy", "ALSOFT
 
 RunningProgram::RunningProgram(const Launch& launch) {
     WriteFileBytes(files_ / "in", launch.input);
+    // Everything the child needs is made here: after a fork only system
+    // calls are safe (another thread of the test may hold the heap's lock).
+    std::vector<std::string> args{launch.program}, env = EnvironmentWith(launch.env);
+    args.insert(args.end(), launch.args.begin(), launch.args.end());
+    std::vector<char*> argv = Pointers(args), envp = Pointers(env);
+    const std::string in = files_ / "in", out = files_ / "out", err = files_ / "err";
     pid_ = fork();
-    if (pid_ == 0) Exec(launch, files_.Path());
+    if (pid_ != 0) return;
+    if (!launch.folder.empty() && chdir(launch.folder.c_str()) != 0) _exit(126);
+    int fds[] = {open(in.c_str(), O_RDONLY), open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644),
+                 open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)};
+    for (int target = 0; target < 3; ++target)
+        if (fds[target] < 0 || dup2(fds[target], target) < 0) _exit(126);
+    execvpe(argv[0], argv.data(), envp.data());
+    _exit(127);
 }
 
 RunningProgram::~RunningProgram() {
