@@ -47,6 +47,10 @@ public:
 class Loaders : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { host = new MemoryHost; }
+    static void TearDownTestSuite() {
+        delete host;
+        host = nullptr;
+    }
     void SetUp() override {
         gl = NullGl();
         InitGraphicsContextGlobals();

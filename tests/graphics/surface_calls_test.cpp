@@ -74,7 +74,7 @@ TEST_F(Surfaces, ARejectedSizeRetriesWithPowersOfTwo) {
     EXPECT_EQ(Args(images[0].args.begin() + 3, images[0].args.begin() + 5), (Args{300, 200}));
     EXPECT_EQ(Args(images[1].args.begin() + 3, images[1].args.begin() + 5), (Args{512, 256}));
     EXPECT_EQ(images[1].pointer, nullptr);
-    const Args& upload = Rec().Named("TexSubImage2D").at(0).args;
+    const Args upload = Rec().Named("TexSubImage2D").at(0).args;
     EXPECT_EQ(Args(upload.begin() + 4, upload.begin() + 6), (Args{300, 200})) << "the image's own corner";
     device->DrawSurface(s, 0, 0);
     const gxtkVertex& corner = device->vertices[2];
