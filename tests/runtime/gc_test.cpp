@@ -24,6 +24,7 @@ struct Node : Object {
     }
 };
 constexpr int kNodeBytes = 56;
+constexpr int kEightMegabytes = 8 << 20;  // the trigger of a full collection
 
 struct Holder : Object {
     Array<Node*> nodes;
@@ -179,16 +180,16 @@ TEST_F(Collector, StepsPaceMarkingAndCollectInFullPastEightMegabytes) {
     if (kGcStress) GTEST_SKIP() << "stress builds end a cycle at every step";
     gc_assign(g_root, Chain(2000));
     CollectTwice();
-    gc_add_external_bytes(kGcTriggerBytes + 1);
+    gc_add_external_bytes(kEightMegabytes + 1);
     gc_collect_step();  // a full collection: fresh and external bytes back to 0
     ASSERT_EQ(gc_read_counters().fresh_bytes, 0);
-    while (gc_read_counters().fresh_bytes < kGcTriggerBytes / 2) {
+    while (gc_read_counters().fresh_bytes < kEightMegabytes / 2) {
         for (int i = 0; i < 100; ++i) gc_new<Object>();
         gc_collect_step();
     }
     EXPECT_GT(gc_read_counters().marked_bytes, 2000 * kNodeBytes / 2 - kNodeBytes);
     const int bit = gc_read_counters().current_mark_bit;
-    gc_add_external_bytes(kGcTriggerBytes - gc_read_counters().fresh_bytes);  // at the trigger: not yet
+    gc_add_external_bytes(kEightMegabytes - gc_read_counters().fresh_bytes);  // at the trigger: not yet
     gc_collect_step();
     EXPECT_EQ(gc_read_counters().current_mark_bit, bit);
     gc_add_external_bytes(1);
