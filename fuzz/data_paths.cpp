@@ -23,16 +23,16 @@ void CheckResolvePath(const String& path) {
     FUZZ_CHECK(dir.Length() > 0 && dir[dir.Length() - 1] != '/');
     if (!path.StartsWith(String("vantorix:"))) {
         FUZZ_CHECK(resolved.SameBody(path));
-    } else if (path.StartsWith(String("vantorix://data/"))) {
-        FUZZ_CHECK(resolved == dir + "/data/" + path.Slice(16));
-    } else if (path.StartsWith(String("vantorix://internal/"))) {
-        FUZZ_CHECK(resolved == dir + "/internal/" + path.Slice(20));
-    } else if (path.StartsWith(String("vantorix://external/"))) {
-        FUZZ_CHECK(resolved == dir + "/external/" + path.Slice(20));
-    } else {
-        FUZZ_CHECK(resolved.Length() == 0);
-        FUZZ_CHECK(host->OpenFile(path, String("rb")) == nullptr);
+        return;
     }
+    for (const char* folder : {"data/", "internal/", "external/"}) {
+        String prefix = String("vantorix://") + folder;
+        if (!path.StartsWith(prefix)) continue;
+        FUZZ_CHECK(resolved == dir + "/" + folder + path.Slice(prefix.Length()));
+        return;
+    }
+    FUZZ_CHECK(resolved.Length() == 0);
+    FUZZ_CHECK(host->OpenFile(path, String("rb")) == nullptr);
 }
 
 }  // namespace
@@ -45,9 +45,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The whole input as 8-bit text, then as UTF-8 (or 16-bit) text.
-    String latin = String::FromLatin1(data, static_cast<int>(size));
-    String decoded = String::FromBytes(data, static_cast<int>(size));
-    for (const String& path : {latin, decoded}) {
+    for (const String& path : {String::FromLatin1(data, static_cast<int>(size)),
+                               String::FromBytes(data, static_cast<int>(size))}) {
         CheckFixDataPath(path);
         CheckResolvePath(path);
         CheckResolvePath(FixDataPath(path));

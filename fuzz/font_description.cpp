@@ -9,20 +9,6 @@ namespace {
 
 MemoryHost* host = nullptr;
 
-void DrawWith(c_Font* font, const String& text) {
-    SetFont(font);
-    graphicsDevice->BeginRender();
-    BeginRender();
-    DrawText(text, 10, 20, 0.5f, 0.5f);
-    Array<String> lines(2);
-    lines.Set(0, text);
-    lines.Set(1, text.Slice(1));
-    DrawText(lines, 0, 0, 1.0f, 1.0f);
-    EndRender();
-    graphicsDevice->EndRender();
-    SetFont(nullptr);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -35,12 +21,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 65536) return 0;
     host->text = String::FromBytes(data, static_cast<int>(size));
     c_Font* font = LoadFont(String("fonts/big.fnt"), 0);
-    FUZZ_CHECK(font && font->firstChar == -1);
-    FUZZ_CHECK(font->pages.Length() >= 0 && font->pageCount >= 0);
+    FUZZ_CHECK(font && font->firstChar == -1 && font->pages.Length() >= 0 && font->pageCount >= 0);
     // Every character code the text could hold, plus the description's own.
     String probe = host->text.Slice(0, 64) + "AB\x01 ";
     (void)font->TextWidth(probe);
-    DrawWith(font, probe);
+    Array<String> lines(2);
+    lines.Set(0, probe);
+    lines.Set(1, probe.Slice(1));
+    SetFont(font);
+    graphicsDevice->BeginRender();
+    BeginRender();
+    DrawText(probe, 10, 20, 0.5f, 0.5f);
+    DrawText(lines, 0, 0, 1.0f, 1.0f);
+    EndRender();
+    graphicsDevice->EndRender();
+    SetFont(nullptr);
     host->text = String();
     CollectAll();
     return 0;

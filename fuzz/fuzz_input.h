@@ -1,6 +1,7 @@
 // Helpers the fuzz targets share: a reader that takes numbers and texts off
-// the front of libFuzzer's input, the collector set-up, and a check that
-// stops the run with a message when an invariant breaks.
+// the front of libFuzzer's input, the collector's clean-up after an input,
+// the check of a decoded sound block, and a check that stops the run with a
+// message when an invariant breaks.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,14 @@
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
+#define FUZZ_CHECK(cond)                                                                  \
+    do {                                                                                  \
+        if (!(cond)) {                                                                    \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
+            std::abort();                                                                 \
+        }                                                                                 \
+    } while (0)
+
 // Takes values off the front of the input; once it runs dry every value is 0
 // and every text empty, so each input is a complete case.
 class FuzzInput {
@@ -19,11 +28,7 @@ public:
     FuzzInput(const uint8_t* data, size_t size) : data(data), left(size) {}
 
     size_t Left() const { return left; }
-    uint8_t Byte() {
-        if (left == 0) return 0;
-        --left;
-        return *data++;
-    }
+    uint8_t Byte() { return left ? (--left, *data++) : 0; }
     int Int32() {
         uint32_t v = 0;
         for (int i = 0; i < 4; ++i) v = v << 8 | Byte();
@@ -42,13 +47,6 @@ public:
         }
         return String::FromUtf16(units.data(), static_cast<int>(units.size()));
     }
-    // Everything left, one unit per byte.
-    String Rest() {
-        String s = String::FromLatin1(data, static_cast<int>(left));
-        data += left;
-        left = 0;
-        return s;
-    }
 
 private:
     const uint8_t* data;
@@ -62,10 +60,16 @@ inline void CollectAll() {
     gc_reclaim_all();
 }
 
-#define FUZZ_CHECK(cond)                                                                  \
-    do {                                                                                  \
-        if (!(cond)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                 \
-        }                                                                                 \
-    } while (0)
+// A decoded sound block (null when the decoder refused the input): its
+// numbers make sense, it is no bigger than the input, and every byte the
+// caller would use is read, so the sanitizer sees a short block. Frees it.
+inline void CheckSamples(unsigned char* samples, size_t input_size, int length, int channels, int bytes_per_sample) {
+    if (!samples) return;
+    FUZZ_CHECK(length >= 0 && channels > 0 && bytes_per_sample > 0);
+    size_t used = static_cast<size_t>(length) * channels * bytes_per_sample;
+    FUZZ_CHECK(used <= input_size);
+    unsigned sum = 0;
+    for (size_t i = 0; i < used; ++i) sum += samples[i];
+    (void)sum;
+    std::free(samples);
+}

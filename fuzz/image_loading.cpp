@@ -1,8 +1,8 @@
 // Feeds image files (PNG and whatever else stb_image takes) to the desktop
 // host's LoadImageData through a real file, then to surfaces, the three
-// LoadImage forms and the strip font loader. The last four bytes of the
-// input choose the frame counts and flags; image files ignore bytes after
-// their end, so the seeds stay valid files.
+// LoadImage forms and both font loaders. The last four bytes of the input
+// choose the frame counts and flags; image files ignore bytes after their
+// end, so the seeds stay valid files.
 //
 // Images over a megapixel are left out: decoding tens of megapixels under
 // the sanitizers takes longer than the run's time limit per input, and the
@@ -11,6 +11,7 @@
 
 #include <stb_image.h>
 
+#include <fstream>
 #include <string>
 
 #include "fuzz/fuzz_input.h"
@@ -25,18 +26,10 @@ namespace {
 
 std::string image_path;
 
-bool WriteFile(const uint8_t* data, size_t size) {
-    std::FILE* f = std::fopen(image_path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
-}
-
 // Stored pixels are premultiplied: no colour byte above its alpha.
-void CheckSurface(gxtkSurface* s) {
+void CheckSurface(const gxtkSurface* s) {
     FUZZ_CHECK(s->width > 0 && s->height > 0 && s->depth >= 1 && s->depth <= 4);
-    size_t count = static_cast<size_t>(s->width) * s->height;
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0, count = static_cast<size_t>(s->width) * s->height; i < count; ++i) {
         const unsigned char* p = s->data + i * s->depth;
         if (s->depth == 4) FUZZ_CHECK(p[0] <= p[3] && p[1] <= p[3] && p[2] <= p[3]);
         if (s->depth == 2) FUZZ_CHECK(p[0] <= p[1]);
@@ -59,23 +52,20 @@ void LoadEveryWay(const String& path, int a, int b, int flags) {
     c_Image* whole = LoadImage(path, flags);
     if (!whole) return;
     CheckSurface(whole->surface);
-    int w = whole->surface->Width(), h = whole->surface->Height();
     // Counts and sizes that fit: the loaders' callers guarantee that much.
-    int strip = 1 + a % w;
-    // The same file may decode differently a second time: stb_image reads
-    // memory it never wrote on some broken JPEGs. Only a loaded image is
+    int w = whole->surface->Width(), h = whole->surface->Height();
+    int strip = 1 + a % w, fw = 1 + a % w, fh = 1 + b % h;
+    // The same file may decode differently a second time (stb_image reads
+    // memory it never wrote on some broken JPEGs): only a loaded image is
     // checked.
-    c_Image* frames = LoadImage(path, strip, flags);
-    if (frames) FUZZ_CHECK(frames->frames.Length() == strip);
-    int fw = 1 + a % w, fh = 1 + b % h;
-    int fit = (w / fw) * (h / fh);
-    c_Image* grid = LoadImage(path, fw, fh, 1 + b % fit, flags);
-    if (grid) FUZZ_CHECK(grid->frames.Length() >= 1);
+    if (c_Image* frames = LoadImage(path, strip, flags)) FUZZ_CHECK(frames->frames.Length() == strip);
+    if (c_Image* grid = LoadImage(path, fw, fh, 1 + b % ((w / fw) * (h / fh)), flags))
+        FUZZ_CHECK(grid->frames.Length() >= 1);
     if (c_Font* font = LoadFont(path, 32, 1 + a % 128, (b & 1) != 0)) {
         FUZZ_CHECK(font->pages.Length() == 1);
         (void)font->TextWidth(String("Harbor"));
     }
-    LoadFont(path, 1 + a % w, 1 + b % h, 0, 0, 1 + a % w, 1 + b % h, 32, 1 + b % 96);
+    LoadFont(path, fw, fh, 0, 0, fw, fh, 32, 1 + b % 96);
     whole->surface->Discard();
     whole->surface->Discard();
 }
@@ -92,13 +82,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4 || size > 262144) return 0;
-    if (!WriteFile(data, size)) return 0;
+    if (!std::ofstream(image_path, std::ios::binary).write(reinterpret_cast<const char*>(data), size)) return 0;
     if (TooLargeToDecodeHere()) return 0;
     const uint8_t* tail = data + size - 4;
-    int a = tail[0] | tail[1] << 8, b = tail[2];
-    int flags = tail[3] & 7;
-    LoadEveryWay(String(image_path.c_str()), a, b, flags);
+    LoadEveryWay(String(image_path.c_str()), tail[0] | tail[1] << 8, tail[2], tail[3] & 7);
     CollectAll();
     return 0;
 }
-

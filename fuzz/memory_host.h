@@ -1,7 +1,6 @@
 // A host for fuzz targets that answers file reads from memory: the text of
-// one description file, and small page images for every other name. It
-// stands in for the desktop host where a target feeds the framework's
-// loaders without touching the disk.
+// one description file, and small page images for every other name, so a
+// target feeds the framework's loaders without touching the disk.
 #pragma once
 
 #include <cstdlib>
@@ -23,10 +22,8 @@ public:
         if (path.Find(String("missing")) != -1) return nullptr;
         *width = *height = 4;
         *components = 4;
-        auto* pixels = static_cast<unsigned char*>(std::malloc(64));
-        std::memset(pixels, 0x80, 64);
         gc_add_external_bytes(64);
-        return pixels;
+        return static_cast<unsigned char*>(std::memset(std::malloc(64), 0x80, 64));
     }
 };
 
