@@ -54,6 +54,7 @@ TEST(Strings, OperationsGiveTheirTexts) {
         {"replace with empty", Units(one.Replace("one", "")), u" two "},
         {"replace overlapping", Units(String("aaa").Replace("aa", "b")), u"ba"},
         {"replace all", Units(String("ab").Replace("ab", "")), u""},
+        {"replace to one unit", Units(String("ab").Replace("b", "")), u"a"},
         {"concatenation", Units(String("abc") + "def"), u"abcdef"},
         {"lower", Units(String("File.PNG").ToLower()), u"file.png"},
         {"UTF-16LE", Units(Decoded({0xff, 0xfe, 0x41, 0x00, 0x42})), u"A"},
@@ -112,10 +113,10 @@ TEST(Strings, UnchangedResultsShareTheBody) {
 }
 
 TEST(Strings, Utf8RoundTripsThroughFromBytes) {
-    const uint16_t surrogate[] = {'A', 0xe9, 0x20ac, 0xD83D, 0};
+    const uint16_t ends[] = {0x7f, 0x80, 0x7ff, 0x800, 0xffff, 0xD83D, 0};  // each length's ends, a lone surrogate
     std::vector<unsigned char> bytes;
-    String(surrogate).ToUtf8(bytes);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "A\xc3\xa9\xe2\x82\xac\xed\xa0\xbd");
+    String(ends).ToUtf8(bytes);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xed\xa0\xbd");
 
     std::vector<uint16_t> units;
     for (uint32_t u = 1; u < 0x10000; u += 7) units.push_back(static_cast<uint16_t>(u));
