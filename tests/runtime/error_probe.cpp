@@ -3,6 +3,7 @@
 // misused collector).
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,8 @@ const struct {
          DebugLog(String(text));
          std::exit(0);
      }},
+    {"fpe", [] { std::raise(SIGFPE); }},
+    {"ill", [] { std::raise(SIGILL); }},
     {"segv",
      [] {
          // An unmapped, non-null address: a real fault, not a null check.

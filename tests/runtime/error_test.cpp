@@ -24,6 +24,8 @@ TEST(Errors, EachFatalPathEndsWithItsStatusAndTexts) {
         {"error-empty", "", 0, "", ""},
         {"error", "", 255, "Vantorix Runtime Error : boom\n\n", kBanner},
         {"segv", "", 255, "Vantorix Runtime Error : Memory access violation\n\n", kBanner},
+        {"fpe", "", 255, "Vantorix Runtime Error : Floating point exception\n\n", kBanner},
+        {"ill", "", 255, "Vantorix Runtime Error : Illegal instruction\n\n", kBanner},
         {"uncaught", "", 255, "Vantorix Runtime Error : Uncaught Vantorix Exception\n", ""},
         {"print", "", 0, "caf\xc3\xa9\n", "caf\xe9\n"},
         {"prompt", "?\nq\n", 0, kProbe, kBanner},
@@ -39,7 +41,8 @@ TEST(Errors, EachFatalPathEndsWithItsStatusAndTexts) {
     };
     for (const auto& row : rows) {
         Launch probe(ERROR_PROBE, {row.mode});
-        probe.env.push_back("ASAN_OPTIONS=handle_segv=0:detect_leaks=0");  // our SIGSEGV handler sees the fault
+        // Our own handlers see the faults, not the sanitizer's.
+        probe.env.push_back("ASAN_OPTIONS=handle_segv=0:handle_sigfpe=0:handle_sigill=0:detect_leaks=0");
         probe.input = row.input;
         Outcome r = RunToEnd(probe);
         const std::string what = std::string(row.mode) + " < \"" + row.input + "\"";
