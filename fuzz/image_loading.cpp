@@ -11,6 +11,7 @@
 
 #include <stb_image.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -42,8 +43,9 @@ bool TooLargeToDecodeHere() {
     std::FILE* f = std::fopen(image_path.c_str(), "rb");
     if (!f) return true;
     int w = 0, h = 0, c = 0;
+    // A top-down BMP reports its height negative.
     bool large = ImageFileIsSafeToDecode(f) && stbi_info_from_file(f, &w, &h, &c) &&
-                 static_cast<long long>(w) * h > (1 << 20);
+                 std::llabs(static_cast<long long>(w) * h) > (1 << 20);
     std::fclose(f);
     return large;
 }
