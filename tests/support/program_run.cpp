@@ -1,5 +1,5 @@
-// The child-process harness (program_run.h): fork and exec with the run's
-// own output files, polling for the window, the close request and the end.
+// The child-process harness (program_run.h): fork and exec with the run's own
+// output files, polling for the window, the close request and the end.
 #include "support/program_run.h"
 
 #include <fcntl.h>
@@ -82,52 +82,43 @@ bool RunningProgram::Reaped() {
     if (outcome_.status != -1) return true;
     int raw = 0;
     if (pid_ <= 0 || waitpid(pid_, &raw, WNOHANG) != pid_) return false;
-    if (WIFEXITED(raw)) outcome_.status = WEXITSTATUS(raw);
-    if (WIFSIGNALED(raw)) {
-        outcome_.signal = WTERMSIG(raw);
-        outcome_.status = 128 + outcome_.signal;
-    }
+    outcome_.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
+    outcome_.status = WIFSIGNALED(raw) ? 128 + outcome_.signal : WEXITSTATUS(raw);
     outcome_.out = ReadFileBytes(files_ / "out");
     outcome_.err = ReadFileBytes(files_ / "err");
     return true;
 }
 
-std::string RunningProgram::OutputSoFar() const { return ReadFileBytes(files_ / "out"); }
-
-std::string RunningProgram::WaitForWindow(std::chrono::seconds limit, bool by_pid) {
-    std::string search = "xdotool search --all" + (by_pid ? " --pid " + std::to_string(pid_) : std::string()) +
-                         " --name '^" + kShowTitle + "$' 2>/dev/null | head -n 1";
+template <class Done>
+bool RunningProgram::WaitUntil(std::chrono::milliseconds limit, Done done) {
     for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(kPoll)) {
-        if (Reaped()) return "";
-        std::string window = Shell(search).out;
-        if (!window.empty()) {
-            window.pop_back();  // the newline
-            outcome_.window_seen = true;
-            return window;
-        }
-    }
-    return "";
-}
-
-bool RunningProgram::WaitForOutput(const std::string& text, std::chrono::seconds limit) {
-    for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(kPoll)) {
-        if (OutputSoFar().find(text) != std::string::npos) return true;
+        if (done()) return true;
         if (Reaped()) return false;
     }
     return false;
 }
 
+std::string RunningProgram::WaitForWindow(std::chrono::seconds limit, bool by_pid) {
+    const std::string search = "xdotool search --all" + (by_pid ? " --pid " + std::to_string(pid_) : "") +
+                               " --name '^" + kShowTitle + "$' 2>/dev/null | head -n 1";
+    std::string window;
+    if (!WaitUntil(limit, [&] { return !(window = xsession::Capture(search)).empty(); })) return "";
+    outcome_.window_seen = true;
+    return window;
+}
+
+bool RunningProgram::WaitForOutput(const std::string& text, std::chrono::seconds limit) {
+    return WaitUntil(limit, [&] { return ReadFileBytes(files_ / "out").find(text) != std::string::npos; });
+}
+
 bool RunningProgram::KeepsRunning(std::chrono::milliseconds span) {
-    for (auto end = Clock::now() + span; Clock::now() < end; std::this_thread::sleep_for(kPoll))
-        if (Reaped()) return false;
+    WaitUntil(span, [] { return false; });
     return !Reaped();
 }
 
 Outcome RunningProgram::Close(const std::string& window) {
-    // Asked again every second, as a user clicks again when nothing
-    // happens: the program keeps a request that comes while it starts,
-    // and a request is now and then lost on a loaded X server. How long
-    // the close takes is never judged; the limit only ends a hung run.
+    // Asked again every second, as a user clicks again: a request is now and
+    // then lost on a loaded X server. The limit only ends a hung run.
     for (auto end = Clock::now() + std::chrono::seconds(60); Clock::now() < end;) {
         xsession::SendDeleteWindow(window);
         if (!KeepsRunning(std::chrono::seconds(1))) return outcome_;

@@ -1,9 +1,8 @@
-// The one harness for tests that run a program as a child process: the
-// demo, the examples, tools, probes, Wine. Each run writes its output to
-// files of its own, finds its window by process and title, is asked to
-// close the way a window manager's close button asks, and is killed and
-// reaped if the test lets go of it early. No step is bounded by how fast
-// it went: waits are on conditions, with limits only as a safety net.
+// The one harness for tests that run a program as a child process (the demo,
+// examples, tools, probes, Wine): output to files of its own, the window
+// found by process and title, closed as a window manager's close button asks,
+// killed and reaped if the test lets go early. Waits are on conditions, with
+// limits only as a safety net.
 #pragma once
 
 #include <sys/types.h>
@@ -50,10 +49,9 @@ public:
     RunningProgram& operator=(const RunningProgram&) = delete;
 
     pid_t Pid() const { return pid_; }
-    // Its window's id, found by process and title (GLFW's hidden helper
-    // window shares the process); "" when the program ended first or the
-    // limit passed. by_pid=false for programs whose window belongs to
-    // another process (Wine).
+    // Its window's id, by process and title (GLFW's hidden helper window
+    // shares the process); "" when it ended first or the limit passed.
+    // by_pid=false when the window belongs to another process (Wine).
     std::string WaitForWindow(std::chrono::seconds limit = std::chrono::seconds(20), bool by_pid = true);
     // Waits until `text` appears on its standard output; false when it
     // ended first or the limit passed.
@@ -66,11 +64,12 @@ public:
     Outcome Signal(int sig);
     // Waits for its own end; killed at the limit.
     Outcome Wait(std::chrono::seconds limit = std::chrono::seconds(60));
-    // What it has written so far.
-    std::string OutputSoFar() const;
 
 private:
     bool Reaped();
+    // Polls until `done` holds (true) or the limit passes or it ends (false).
+    template <class Done>
+    bool WaitUntil(std::chrono::milliseconds limit, Done done);
 
     TempFolder files_{"run"};
     pid_t pid_ = -1;

@@ -1,7 +1,6 @@
-// Scratch folders, whole-file reads and writes, and shell commands for
-// tests. A TempFolder is made fresh under $TMPDIR (or /tmp) and removed with
-// everything in it when it goes out of scope, so no test sees another's
-// files and nothing is left behind.
+// Scratch folders, whole-file reads and writes, and shell commands for tests.
+// A TempFolder is made fresh under $TMPDIR (or /tmp) and removed with all in
+// it when it goes out of scope: no test sees another's files.
 #pragma once
 
 #include <sys/wait.h>
@@ -64,8 +63,7 @@ inline ShellResult Shell(const std::string& command) {
     if (!pipe) return result;
     char buffer[4096];
     while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) result.out.append(buffer, n);
-    int raw = pclose(pipe);
-    if (WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
-    else if (WIFSIGNALED(raw)) result.status = 128 + WTERMSIG(raw);
+    const int raw = pclose(pipe);
+    result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
     return result;
 }
