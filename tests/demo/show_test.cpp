@@ -1,0 +1,205 @@
+// The show in-process, without a window, through the real framework and
+// renderer on a GL table that copies out every vertex the batch draws:
+// each vertex against the plain frame of tests/support/frame_scene.h (the
+// show's arithmetic written without the framework) bit for bit, the plasma's
+// bands at their thresholds, and a long run under the collector.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "demo/demo_state.h"
+#include "demo/demo_text.h"
+#include "demo/effects.h"
+#include "demo/my_app.h"
+#include "graphics/font.h"
+#include "graphics/gl_functions.h"
+#include "graphics/graphics_context.h"
+#include "host/rt_game.h"
+#include "support/frame_scene.h"
+
+namespace {
+
+struct Drawn {
+    gxtkVertex vertex;
+    bool textured;
+};
+
+bool operator==(const Drawn& a, const Drawn& b) {
+    // Untextured quads keep stale u and v: only textured ones carry them.
+    const size_t compared = a.textured ? sizeof(gxtkVertex) - 4 : 8;
+    return a.textured == b.textured && a.vertex.colour == b.vertex.colour &&
+           std::memcmp(&a.vertex, &b.vertex, compared) == 0;
+}
+
+struct VertexCapture {
+    const gxtkVertex* vertices = nullptr;
+    bool texturing = false;
+    std::vector<Drawn> drawn;
+} capture;
+
+GlFunctions CapturingGl() {
+    GlFunctions f = NullGl();
+    f.VertexPointer = [](GLint, GLenum, GLsizei, const void* p) {
+        capture.vertices = static_cast<const gxtkVertex*>(p);
+    };
+    f.Enable = [](GLenum cap) { capture.texturing |= cap == GL_TEXTURE_2D; };
+    f.Disable = [](GLenum cap) { capture.texturing &= cap != GL_TEXTURE_2D; };
+    f.DrawElements = [](GLenum, GLsizei count, GLenum, const void*) {
+        for (int i = 0; i < count / 6 * 4; ++i) capture.drawn.push_back({capture.vertices[i], capture.texturing});
+    };
+    return f;
+}
+
+// The show on `table`, set up as the framework's start-up and OnCreate leave
+// it, without font or music.
+c_MyApp* StartShowWithoutWindow(const GlFunctions& table) {
+    gl = table;
+    InitGraphicsContextGlobals();
+    RegisterGraphicsRoots();
+    InitDemoGlobals();
+    deviceWidth = 640;
+    deviceHeight = 480;
+    gc_assign(graphicsDevice, gc_new<gxtkGraphics>());
+    static RtGame host;  // the application hands its delegate to a host
+    game = &host;
+    app = nullptr;  // one application per process; each test makes its own
+    c_MyApp* show = gc_new<c_MyApp>();
+    scrollText = ScrollText();
+    scrollX = 640;
+    scrollBaseY = 400.0f;
+    return show;
+}
+
+void RenderShowFrame(c_MyApp* show) {
+    graphicsDevice->BeginRender();
+    BeginRender();
+    show->OnRender();
+    EndRender();
+    graphicsDevice->EndRender();
+}
+
+// The plain frame's quads as the renderer would receive them.
+struct ExpectedSink {
+    std::vector<Drawn> drawn;
+    float uscale, vscale;
+
+    void Quad(float x, float y, float w, float h, float u0, float v0, float u1, float v1, uint32_t c, bool tex) {
+        drawn.push_back({{x, y, u0, v0, c}, tex});
+        drawn.push_back({{x + w, y, u1, v0, c}, tex});
+        drawn.push_back({{x + w, y + h, u1, v1, c}, tex});
+        drawn.push_back({{x, y + h, u0, v1, c}, tex});
+    }
+    void Clear() { drawn.clear(); }
+    void Rect(float x, float y, float w, float h, uint32_t c) { Quad(x, y, w, h, 0, 0, 0, 0, c, false); }
+    void Glyph(float x, float y, int sx, int sy, int w, int h, uint32_t c) {
+        Quad(x, y, static_cast<float>(w), static_cast<float>(h), static_cast<float>(sx) * uscale,
+             static_cast<float>(sy) * vscale, static_cast<float>(sx + w) * uscale, static_cast<float>(sy + h) * vscale,
+             c, true);
+    }
+};
+
+class FrameIdentity : public ::testing::Test {
+protected:
+    void SetUp() override {
+        show = StartShowWithoutWindow(CapturingGl());
+        // fonti.png's layout: 91 cells of 16 x 16 from code 32, on a texture
+        // of the image's size (a context exists, so the surface binds).
+        AdvanceContextGeneration();
+        gxtkSurface* surface = graphicsDevice->CreateSurface(1456, 16);
+        c_IntMap* glyphs = gc_new<c_IntMap>();
+        for (int i = 0; i < 91; ++i) glyphs->Add(32 + i, gc_new<c_Glyph>(0, 32 + i, 16 * i, 0, 16, 16, 16));
+        Array<c_Image*> pages(1);
+        pages.Set(0, gc_new<c_Image>()->Init(surface, 1, 0));
+        gc_assign(demoFont, gc_new<c_Font>()->Init(pages, 1, glyphs, 32, 16));
+        SetFont(demoFont);
+        text = scene::ShowText(1456, 16);
+        expected.uscale = surface->uscale;
+        expected.vscale = surface->vscale;
+    }
+
+    // Renders `frames` frames both ways, an update after each, and reports
+    // the first vertex that differs.
+    void CompareFrames(int frames) {
+        for (int frame = 0; frame < frames; ++frame) {
+            capture.drawn.clear();
+            RenderShowFrame(show);
+            scene::DrawFrame(expected, state, text);
+            const std::vector<Drawn>&got = capture.drawn, &want = expected.drawn;
+            ASSERT_EQ(got.size(), want.size()) << "frame " << frame;
+            for (size_t i = 0; i < got.size(); ++i)
+                ASSERT_TRUE(got[i] == want[i])
+                    << "frame " << frame << ", vertex " << i << ": (" << got[i].vertex.x << ", " << got[i].vertex.y
+                    << ") " << std::hex << got[i].vertex.colour << " against (" << want[i].vertex.x << ", "
+                    << want[i].vertex.y << ") " << want[i].vertex.colour;
+            Update();
+        }
+    }
+    void Update() {
+        show->OnUpdate();
+        scene::Update(state, text);
+    }
+
+    c_MyApp* show = nullptr;
+    scene::Text text;
+    scene::State state;
+    ExpectedSink expected;
+};
+
+TEST_F(FrameIdentity, FirstFramesAndTheLogoPhaseWrap) {
+    CompareFrames(110);  // the logo phase passes 360 (3.388 a frame)
+}
+
+TEST_F(FrameIdentity, ScrollerWrapAndPlasmaPhaseWrap) {
+    // Just before the scroller's wrap and the plasma phase's, on both sides.
+    for (int i = 0; i < 860; ++i) Update();
+    plasmaPhase = state.plasma_phase = 359.95f;
+    CompareFrames(12);
+    EXPECT_LT(plasmaPhase, 1.0f);
+    EXPECT_EQ(scrollX, state.scroll_x);
+}
+
+// Exact thresholds never occur in a frame: only this table holds each
+// comparison to its side.
+TEST(Plasma, EachValueFallsInItsBand) {
+    const struct {
+        float v;
+        float r, g, b;  // -1: no band, the previous colour stays
+    } rows[] = {
+        {0.0f, -1, -1, -1},        {NAN, -1, -1, -1},         {0.0001f, 8, 16, 10},      {0.3f, 8, 16, 10},
+        {0.30001f, 16, 32, 24},    {0.6f, 16, 32, 24},        {0.60001f, 32, 64, 48},    {0.9f, 32, 64, 48},
+        {0.95f, 64, 128, 98},      {-0.0001f, 128, 255, 196}, {-0.3f, 128, 255, 196},    {-0.30001f, 112, 223, 148},
+        {-0.6f, 112, 223, 148},    {-0.60001f, 96, 195, 128}, {-0.9f, 96, 195, 128},     {-0.90001f, 64, 128, 98},
+    };
+    for (const auto& row : rows) {
+        float rgb[3] = {-1, -1, -1};
+        EXPECT_EQ(PlasmaBand(row.v, rgb), row.r >= 0) << row.v;
+        EXPECT_EQ(std::vector<float>(rgb, rgb + 3), std::vector<float>({row.r, row.g, row.b})) << row.v;
+    }
+}
+
+// With a collector step after every call, as the host makes them: after a
+// first scroll cycle (867 updates) the collector tracks no more objects,
+// however long the show runs, and the heap stays consistent.
+TEST(LongRun, TheShowKeepsNoMoreObjectsAfterItsFirstScrollCycle) {
+    c_MyApp* show = StartShowWithoutWindow(NullGl());
+    auto run_frames = [show](int count) {
+        for (int frame = 0; frame < count; ++frame) {
+            show->OnUpdate();
+            gc_mark_now(gameDelegate);
+            gc_collect_step();
+            RenderShowFrame(show);
+            gc_mark_now(gameDelegate);
+            gc_collect_step();
+        }
+    };
+    run_frames(900);
+    const gc_counters warm = gc_read_counters();
+    run_frames(1800);
+    EXPECT_EQ(gc_read_counters().peak_tracked_bytes, warm.peak_tracked_bytes);
+    EXPECT_EQ(gc_read_counters().tracked_bytes, warm.tracked_bytes);
+    EXPECT_STREQ(gc_check_heap(), "");
+}
+
+}  // namespace
