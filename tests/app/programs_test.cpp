@@ -1,7 +1,7 @@
 // Programs on the framework as processes: the demo answers its command line
-// without a display (statuses and texts exactly), and the example
-// applications open their window, run, and end with status 0 on a close
-// request, having said what they did.
+// without a display (statuses and texts exactly), and the examples open their
+// window, run, and end with status 0 on a close request (the default OnClose),
+// having said what they did.
 #include <gtest/gtest.h>
 
 #include "support/program_run.h"
