@@ -1,11 +1,30 @@
 // Feeds the text of a font description file to the description loader
-// through an in-memory host, then measures and draws text with the font it
-// gives (into a GL table that draws nothing).
+// through a host that answers file reads from memory, then measures and
+// draws text with the font it gives (into a GL table that draws nothing).
+#include <cstring>
+
 #include "fuzz/fuzz_input.h"
-#include "fuzz/memory_host.h"
 #include "graphics/font.h"
+#include "host/rt_game.h"
 
 namespace {
+
+class MemoryHost : public RtGame {
+public:
+    String text;  // what every text file reads as
+
+    String LoadTextFile(const String&) override { return text; }
+
+    // Names holding "missing" do not load; the others are 4 x 4 RGBA images
+    // whose size is reported to the collector like a decoded file's.
+    unsigned char* LoadImageData(const String& path, int* width, int* height, int* components) override {
+        if (path.Find(String("missing")) != -1) return nullptr;
+        *width = *height = 4;
+        *components = 4;
+        gc_add_external_bytes(64);
+        return static_cast<unsigned char*>(std::memset(std::malloc(64), 0x80, 64));
+    }
+};
 
 MemoryHost* host = nullptr;
 

@@ -3,10 +3,6 @@
 // LoadImage forms and both font loaders. The last four bytes of the input
 // choose the frame counts and flags; image files ignore bytes after their
 // end, so the seeds stay valid files.
-//
-// Images over a megapixel are left out: decoding tens of megapixels under
-// the sanitizers takes longer than the run's time limit per input, and the
-// host's size limits have tests of their own.
 #include <unistd.h>
 
 #include <stb_image.h>
@@ -16,7 +12,6 @@
 #include <string>
 
 #include "fuzz/fuzz_input.h"
-#include "fuzz/memory_host.h"
 #include "graphics/font.h"
 #include "graphics/gxtk_surface.h"
 #include "graphics/image.h"
@@ -37,8 +32,9 @@ void CheckSurface(const gxtkSurface* s) {
     }
 }
 
-// Asks the decoder for the size only after the host's own check, as the
-// host does: the decoder's header parsing is itself what is being guarded.
+// Images over a megapixel are left out: under the sanitizers they outlast
+// the time limit per input (the host's size limits have tests of their
+// own). The decoder is asked for the size after the host's check, as there.
 bool TooLargeToDecodeHere() {
     std::FILE* f = std::fopen(image_path.c_str(), "rb");
     if (!f) return true;
@@ -54,12 +50,11 @@ void LoadEveryWay(const String& path, int a, int b, int flags) {
     c_Image* whole = LoadImage(path, flags);
     if (!whole) return;
     CheckSurface(whole->surface);
-    // Counts and sizes that fit: the loaders' callers guarantee that much.
+    // Counts and sizes that fit, as the loaders' callers guarantee.
     int w = whole->surface->Width(), h = whole->surface->Height();
     int strip = 1 + a % w, fw = 1 + a % w, fh = 1 + b % h;
-    // The same file may decode differently a second time (stb_image reads
-    // memory it never wrote on some broken JPEGs): only a loaded image is
-    // checked.
+    // Some broken JPEGs decode differently a second time (stb_image reads
+    // memory it never wrote): only a loaded image is checked.
     if (c_Image* frames = LoadImage(path, strip, flags)) FUZZ_CHECK(frames->frames.Length() == strip);
     if (c_Image* grid = LoadImage(path, fw, fh, 1 + b % ((w / fw) * (h / fh)), flags))
         FUZZ_CHECK(grid->frames.Length() >= 1);

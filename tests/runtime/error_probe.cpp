@@ -16,8 +16,7 @@
 
 namespace {
 
-// Replaces standard input with `text`, so the prompt reads lines that name
-// addresses only this process knows.
+// Standard input replaced by lines naming addresses only this process knows.
 void FeedStdin(const std::string& text) {
     int ends[2];
     if (pipe(ends) != 0 || write(ends[1], text.data(), text.size()) != static_cast<ssize_t>(text.size()))
@@ -37,8 +36,8 @@ gc_object* NoRoot() {
     return nullptr;
 }
 
-// One reader registered many times, then distinct readers until the table
-// (32) is full; the next one must stop the program.
+// One reader registered many times, then distinct ones until the table (32)
+// is full; the next one must stop the program.
 template <int... N>
 void FillRoots(std::integer_sequence<int, N...>) {
     for (int i = 0; i < 100; ++i) gc_add_root(NoRoot<0>);
@@ -65,13 +64,10 @@ const struct {
      }},
     {"fpe", [] { std::raise(SIGFPE); }},
     {"ill", [] { std::raise(SIGILL); }},
-    {"segv",
-     [] {
-         // An unmapped, non-null address: a real fault, not a null check.
-         *reinterpret_cast<volatile int*>(static_cast<uintptr_t>(std::atoi("8"))) = 1;
-     }},
-    // A live object, an array body, a static empty body, a local: only
-    // the first has a text; none of the others is ever dereferenced.
+    // An unmapped, non-null address: a real fault, not a null check.
+    {"segv", [] { *reinterpret_cast<volatile int*>(static_cast<uintptr_t>(std::atoi("8"))) = 1; }},
+    // A live object, an array body, a static empty body, a local: only the
+    // first has a text; none of the others is ever dereferenced.
     {"at",
      [] {
          int local = 0;

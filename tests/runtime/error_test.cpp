@@ -1,12 +1,9 @@
-// The fatal paths, run for real in a child process with real standard
-// streams and exit statuses, and the prompt's line handler in process.
+// The fatal paths and the debugger prompt, run for real in a child process
+// with real standard streams and exit statuses.
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 
-#include "runtime/error.h"
 #include "support/program_run.h"
 
 namespace {
@@ -28,11 +25,12 @@ TEST(Errors, EachFatalPathEndsWithItsStatusAndTexts) {
         {"ill", "", 255, "Vantorix Runtime Error : Illegal instruction\n\n", kBanner},
         {"uncaught", "", 255, "Vantorix Runtime Error : Uncaught Vantorix Exception\n", ""},
         {"print", "", 0, "caf\xc3\xa9\n", "caf\xe9\n"},
-        {"prompt", "?\nq\n", 0, kProbe, kBanner},
+        // Each resume reports again; an unknown or unfinished line ends it.
+        {"prompt", "?\n@0\n@deadbeef\n@zz\nq\n", 0, kProbe, kBanner + "\n\n\n"},
+        {"prompt", "r\ne\nl\nstep\n\n", 255, kProbe + kProbe + kProbe + kProbe + kProbe + "?????  ?????",
+         kBanner + kBanner + kBanner + kBanner + kBanner},
         {"prompt", "x\n", 255, kProbe + "????? x ?????", kBanner},
-        {"prompt", "r\nq\n", 0, kProbe + kProbe, kBanner + kBanner},
         {"prompt", "q", 255, kProbe, kBanner},
-        {"prompt", "@0\n@deadbeef\n@zz\nq\n", 0, kProbe, kBanner + "\n\n\n"},
         {"at", "", 0, kProbe, kBanner + "+Object\n\n" + "\n\n\n"},
         {"root-overflow", "", 128 + SIGABRT, "32 roots\n", "gc_add_root: more than 32 global roots"},
 #ifdef MOONLIT_CHECKED
@@ -53,27 +51,3 @@ TEST(Errors, EachFatalPathEndsWithItsStatusAndTexts) {
 }
 
 }  // namespace
-
-// The prompt's line handler on its own: it never ends the process, so every
-// command can be seen in this one.
-TEST(Prompt, LineHandlerActsOnTheFirstCharacter) {
-    const struct {
-        const char* line;
-        DebuggerAction action;
-    } rows[] = {
-        {"?anything\n", DebuggerAction::kNextLine}, {"@0\n", DebuggerAction::kNextLine},
-        {"@zz\n", DebuggerAction::kNextLine},       {"e\n", DebuggerAction::kResume},
-        {"l\n", DebuggerAction::kResume},           {"r\n", DebuggerAction::kResume},
-        {"step\n", DebuggerAction::kResume},        {"q\n", DebuggerAction::kQuit},
-        {"x\n", DebuggerAction::kUnknown},          {"\n", DebuggerAction::kUnknown},
-        {"q", DebuggerAction::kFail},               {"", DebuggerAction::kFail},
-    };
-    for (const auto& row : rows) {
-        char line[256];
-        std::snprintf(line, sizeof line, "%s", row.line);
-        EXPECT_EQ(DebuggerLine(line), row.action) << row.line;
-        if (row.action != DebuggerAction::kFail) {
-            EXPECT_EQ(std::strchr(line, '\n'), nullptr) << row.line;
-        }
-    }
-}
