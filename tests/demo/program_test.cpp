@@ -2,10 +2,8 @@
 // its module, shows the show in its window (640 x 480, twice that with
 // --scale 2, the whole screen with --fullscreen: magnified exactly, black
 // around it), and ends with status 0 when the window is asked to close, even
-// while it starts, or with 130 on an interrupt.
+// while it starts.
 #include <gtest/gtest.h>
-
-#include <signal.h>
 
 #include <cstring>
 
@@ -81,12 +79,6 @@ TEST_F(Program, ACloseRequestWhileItStartsEndsItOnceTheGameBegins) {
     Outcome o = program.Wait();
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out, kPlaying);  // the game began (the module plays at its start), then ended
-}
-
-TEST_F(Program, AnInterruptEndsItWhileTheMusicPlays) {
-    RunningProgram program(Show());
-    ASSERT_TRUE(program.WaitForOutput(kPlaying)) << program.Wait().err;
-    EXPECT_EQ(program.Signal(SIGINT).status, 128 + SIGINT);
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
-// The show's frame written plainly, without the framework: the same counters,
-// the same float arithmetic and the same rectangles, colours and glyph quads
-// as the demo, handed to a sink. The floor benchmark writes them into a
-// vertex buffer; the SDL2 and immediate-mode contenders draw them; a test
-// checks that the demo, through the framework, draws exactly these.
-//
-// A sink provides
+// The show's frame written plainly, without the framework: the demo's
+// counters, float arithmetic, rectangles, colours and glyph quads, handed to
+// a sink. The frame benchmark's contenders draw them; a test checks that the
+// demo, through the framework, draws exactly these. A sink provides
 //     void Clear();
 //     void Rect(float x, float y, float w, float h, uint32_t colour);
 //     void Glyph(float x, float y, int src_x, int src_y, int w, int h, uint32_t colour);
-// where colour is the packed vertex colour (bytes R, G, B, A in memory) and
-// the glyph's source rectangle is in texels of the font image.
+// colour packed as the vertex's (bytes R, G, B, A in memory), the glyph's
+// source rectangle in texels of the font image.
 #pragma once
 
 #include <cmath>

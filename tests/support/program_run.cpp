@@ -107,10 +107,6 @@ std::string RunningProgram::WaitForWindow(std::chrono::seconds limit, bool by_pi
     return window;
 }
 
-bool RunningProgram::WaitForOutput(const std::string& text, std::chrono::seconds limit) {
-    return WaitUntil(limit, [&] { return ReadFileBytes(files_ / "out").find(text) != std::string::npos; });
-}
-
 bool RunningProgram::KeepsRunning(std::chrono::milliseconds span) {
     WaitUntil(span, [] { return false; });
     return !Reaped();

@@ -48,14 +48,10 @@ public:
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;
 
-    pid_t Pid() const { return pid_; }
     // Its window's id, by process and title (GLFW's hidden helper window
     // shares the process); "" when it ended first or the limit passed.
     // by_pid=false when the window belongs to another process (Wine).
     std::string WaitForWindow(std::chrono::seconds limit = std::chrono::seconds(20), bool by_pid = true);
-    // Waits until `text` appears on its standard output; false when it
-    // ended first or the limit passed.
-    bool WaitForOutput(const std::string& text, std::chrono::seconds limit = std::chrono::seconds(20));
     // Sleeps `span` unless it ends sooner; true if it still runs.
     bool KeepsRunning(std::chrono::milliseconds span);
     // Asks the window to close, again each second, until the program ends.
