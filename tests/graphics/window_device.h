@@ -1,0 +1,84 @@
+// A real 640 x 480 window with its GL context (Mesa on a private Xvfb), one
+// for the whole program; for each test a fresh context and device drawing
+// into it, pixels read back through the device, and PNG files from a real
+// encoder.
+#pragma once
+
+#include <GLFW/glfw3.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "graphics/font.h"
+#include "graphics/graphics_context.h"
+#include "graphics/image.h"
+#include "host/glfw_game.h"
+#include "support/images.h"
+#include "support/temp_folder.h"
+#include "support/x_session.h"
+
+using Pixel = std::tuple<int, int, uint32_t>;  // x, y from the top left, 0xRRGGBB
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+template <class T, class V>
+Array<T> ArrayOf(std::initializer_list<V> values) {
+    Array<T> out(static_cast<int>(values.size()));
+    int i = 0;
+    for (V v : values) out.Set(i++, static_cast<T>(v));
+    return out;
+}
+
+// Written before the first window existed, when no texture could be made.
+inline gxtkSurface* early_surface = nullptr;
+
+class WindowDevice : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitGraphicsContextGlobals();
+        device = gc_new<gxtkGraphics>();
+        SetGraphicsDevice(device);
+        if (!CurrentGlfwGame()) {
+            early_surface = device->CreateSurface(2, 1);
+            gc_add_root(+[]() -> gc_object* { return early_surface; });
+            device->WritePixels(early_surface, ArrayOf<int, uint32_t>({0xFFFF8000u, 0x80FFFFFFu}), 0, 0, 2, 1, 0, 2);
+            ASSERT_TRUE(xsession::StartServer()) << "Xvfb could not be started";
+            ASSERT_TRUE(glfwInit()) << "no X display";
+            (new RtVantorixGame())->OpenWindow(640, 480, kWindowDecorated);
+        }
+        deviceWidth = CurrentGlfwGame()->GetDeviceWidth();
+        deviceHeight = CurrentGlfwGame()->GetDeviceHeight();
+    }
+
+    // The device's and the framework's begin, the drawing, both ends.
+    void Frame(const std::function<void()>& draw) {
+        device->BeginRender();
+        BeginRender();
+        draw();
+        EndRender();
+        device->EndRender();
+    }
+
+    // The pixel at (x, y) without alpha (the window may have none).
+    uint32_t Rgb(int x, int y) {
+        Array<int> one(1);
+        device->ReadPixels(one, x, y, 1, 1, 0, 1);
+        return static_cast<uint32_t>(one[0]) & 0xFFFFFF;
+    }
+    void ExpectPixels(const std::vector<Pixel>& pixels) {
+        for (auto [x, y, rgb] : pixels) EXPECT_EQ(Rgb(x, y), rgb) << x << "," << y;
+    }
+
+    // A PNG of the given colour type, and a transparent one named "<w>x<h>.png".
+    String Png(const std::string& name, int w, int h, int colour_type, const std::vector<int>& bytes) {
+        return String(MakePng(folder.Path(), name, w, h, colour_type, bytes).c_str());
+    }
+    String Blank(int w, int h) {
+        return Png(std::to_string(w) + "x" + std::to_string(h) + ".png", w, h, 6, std::vector<int>(w * h * 4));
+    }
+
+    gxtkGraphics* device = nullptr;
+    TempFolder folder{"graphics"};
+};
