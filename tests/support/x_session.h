@@ -4,7 +4,9 @@
 // Also small helpers to run the X tools (xdotool, xdpyinfo, python3-xlib).
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -34,9 +36,17 @@ inline bool StartServer(const char* screen = "1024x768x24") {
     int fds[2];
     if (pipe(fds) != 0) return false;
     const std::string fd = std::to_string(fds[1]);
+    const pid_t parent = getpid();
     pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
+        // A test that crashes must not leave its server behind, holding the
+        // output pipe the test runner waits on until its timeout.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(1);
+        int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, STDOUT_FILENO);
+        dup2(quiet, STDERR_FILENO);
         // -noreset: the server would otherwise reset when its last client
         // leaves and refuse connections meanwhile.
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten", "tcp",
