@@ -29,8 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 const char* const kWave = "moonlit-harbor.wav";
 
-class CaptureTool : public ::testing::Test {
-protected:
+struct CaptureTool : ::testing::Test {
     static void SetUpTestSuite() { ASSERT_TRUE(xsession::StartServer()); }
 };
 
@@ -146,8 +145,8 @@ TEST_F(CaptureTool, ClosingTheWindowStopsTheCaptureAndKeepsWhatWasTaken) {
     const std::string window = tool.WaitForWindow();
     ASSERT_FALSE(window.empty()) << tool.Wait().err;
     // Closed once a frame is kept: closing before then is an error of its own.
-    while (!fs::exists(FrameFile(folder.Path(), 0)) && tool.KeepsRunning(std::chrono::milliseconds(50))) {
-    }
+    for (int tries = 0; tries < 1200 && !fs::exists(FrameFile(folder.Path(), 0)); ++tries)
+        ASSERT_TRUE(tool.KeepsRunning(std::chrono::milliseconds(50))) << tool.Wait().err;
     const Outcome o = tool.Close(window);
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_NE(o.out.find("Stopped early: the window was closed after"), std::string::npos) << o.out;
