@@ -39,16 +39,16 @@ void ExpectInstalledFiles(const fs::path& prefix) {
 
 TEST(Installed, APrefixHoldsTheProgramItsDataAndItsDesktopFiles) {
     TempFolder folder("install");
-    ASSERT_EQ(Shell("cmake --install " + Quote(MOONLIT_BINARY_DIR) + " --prefix " + Quote(folder / "prefix") + " >&2")
-                  .status,
-              0);
+    const std::string install = "cmake --install " + Quote(MOONLIT_BINARY_DIR) + " --prefix " + Quote(folder / "prefix");
+    ASSERT_EQ(Shell(install + " >&2").status, 0);
     ExpectInstalledFiles(folder / "prefix");
 }
 
 TEST(Installed, TheDebianPackageRunsTheShowFromAnyFolder) {
     ASSERT_TRUE(xsession::StartServer());
     TempFolder folder("package");
-    const ShellResult cpack = Shell("cd " + Quote(MOONLIT_BINARY_DIR) + " && cpack -G DEB -B " + Quote(folder / "deb") + " 2>&1");
+    const ShellResult cpack =
+        Shell("cd " + Quote(MOONLIT_BINARY_DIR) + " && cpack -G DEB -B " + Quote(folder / "deb") + " 2>&1");
     ASSERT_EQ(cpack.status, 0) << cpack.out;
     fs::path deb;
     for (const auto& entry : fs::directory_iterator(folder / "deb"))
@@ -59,11 +59,10 @@ TEST(Installed, TheDebianPackageRunsTheShowFromAnyFolder) {
     for (const char* library : {"libglfw3", "libopenal1", "libmikmod3", "libgl1", "libstb0", "libc6"})
         EXPECT_NE(depends.find(library), std::string::npos) << library << " not in: " << depends;
     // Each lintian finding is a line "level: package: tag ...".
+    std::istringstream tags(Shell("lintian " + Quote(deb) + " 2>/dev/null | cut -d' ' -f3").out);
     const std::string readme = ReadFileBytes(fs::path(MOONLIT_SOURCE_DIR) / "README.md");
-    std::istringstream findings(Shell("lintian " + Quote(deb) + " 2>/dev/null").out);
-    for (std::string line, level, package, tag; std::getline(findings, line);)
-        if (std::istringstream(line) >> level >> package >> tag)
-            EXPECT_NE(readme.find("`" + tag + "`"), std::string::npos) << "lintian finding not in the README: " << tag;
+    for (std::string tag; tags >> tag;)
+        EXPECT_NE(readme.find("`" + tag + "`"), std::string::npos) << "lintian finding not in the README: " << tag;
     ASSERT_EQ(Shell("dpkg-deb -x " + Quote(deb) + " " + Quote(folder / "root")).status, 0);
     ExpectInstalledFiles(folder / "root/usr");
 
