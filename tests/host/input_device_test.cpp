@@ -1,5 +1,5 @@
-// The input device's key state and queue limits, and joysticks fed through
-// the host's seam. (Keys, the mouse and the first touch: a real window.)
+// The input device's key state, queue limits and first touch, and joysticks
+// fed through the host's seam. (Keys and the mouse: through a real window.)
 #include "host/input_device.h"
 
 #include <gtest/gtest.h>
@@ -7,13 +7,14 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "host/glfw_game.h"
 
 namespace {
 
-TEST(InputDevice, KeysAreHitOncePerPressAndTheQueuesHaveLimits) {
+TEST(InputDevice, KeysAreHitOncePerPressWithinTheQueuesAndTheFirstTouchIsTheLeftButton) {
     c_InputDevice* in = gc_new<c_InputDevice>();
     in->KeyEvent(kEventKeyDown, 65);
     in->KeyEvent(kEventKeyDown, 65);  // a repeat: no second hit
@@ -21,8 +22,7 @@ TEST(InputDevice, KeysAreHitOncePerPressAndTheQueuesHaveLimits) {
     in->KeyEvent(kEventKeyDown, 65);
     EXPECT_EQ(in->keyHits[65], 2);  // two presses within one update
     in->ClearHits();
-    EXPECT_EQ(in->keyHits[65], 0);
-    EXPECT_TRUE(in->keyDown[65]);
+    EXPECT_EQ(std::make_pair(in->keyHits[65], in->keyDown[65]), std::make_pair(0, true));
     in->KeyEvent(kEventKeyDown, kKeyCount);  // codes past the key arrays: ignored
     in->KeyEvent(kEventKeyDown, -3);
     in->MouseEvent(kEventMouseDown, kKeyCount, 1, 1, 0);
@@ -33,12 +33,15 @@ TEST(InputDevice, KeysAreHitOncePerPressAndTheQueuesHaveLimits) {
         in->KeyEvent(kEventKeyDown, 100 + i);
         in->KeyEvent(kEventKeyChar, 'a' + i);
     }
-    EXPECT_EQ(std::make_pair(in->keyHits[132], in->keyHits[133]), std::make_pair(1, 0));
-    EXPECT_TRUE(in->keyDown[139]);
+    EXPECT_EQ(std::make_tuple(in->keyHits[132], in->keyHits[133], in->keyDown[139]), std::make_tuple(1, 0, true));
     EXPECT_EQ(std::make_pair(in->charPut, in->charQueue[31]), std::make_pair(32, 'a' + 31));
     in->ClearHits();
     EXPECT_EQ(in->hitCount + in->charPut + in->keyHits[132], 0);
     EXPECT_STREQ(gc_check_heap(), "");
+    in->TouchEvent(kEventTouchDown, 0, 5, 6);  // the first touch is also the left button
+    EXPECT_EQ(std::make_pair(in->keyHits[kMouseLeftKey], in->mouseX), std::make_pair(1, 5.0f));
+    in->TouchEvent(kEventTouchUp, 0, 5, 6);
+    EXPECT_FALSE(in->keyDown[kMouseLeftKey]);
 }
 
 // Fake joysticks by GLFW id: axes read 0.1, 0.2, ...; buttons as listed.

@@ -63,7 +63,6 @@ struct Probe : RtGameDelegate {
 struct ProbedHost : RtGlfwGame {
     Probe* probe = gc_new<Probe>();
     std::string window_id;
-
     ProbedHost() {
         now = 1.0;
         sleeps.clear();
@@ -130,8 +129,7 @@ bool Pump(const std::function<bool()>& done) {
 
 bool Xdo(const std::string& args) { return xsession::Run("xdotool " + args) == 0; }
 
-// A host of its own with the game's window, named `title`, and the game
-// started.
+// A host of its own with the game's window, named `title`, and the game started.
 ProbedHost* Open(const std::string& title, WindowChoice choice = {}) {
     EXPECT_TRUE(xsession::StartServer() && glfwInit());
     ProbedHost* host = new ProbedHost();
