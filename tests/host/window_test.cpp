@@ -7,6 +7,7 @@
 #include <GLFW/glfw3.h>
 
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <thread>
 #include <utility>
@@ -129,6 +130,15 @@ bool Pump(const std::function<bool()>& done) {
 
 bool Xdo(const std::string& args) { return xsession::Run("xdotool " + args) == 0; }
 
+// Where the pointer is, from the window's top-left corner.
+std::pair<int, int> PointerInWindow(const std::string& window_id) {
+    int px = 0, py = 0, wx = 0, wy = 0;
+    std::sscanf(xsession::Capture("xdotool getmouselocation --shell").c_str(), "X=%d Y=%d", &px, &py);
+    std::sscanf(xsession::Capture("xdotool getwindowgeometry --shell " + window_id).c_str(), "WINDOW=%*d X=%d Y=%d",
+                &wx, &wy);
+    return {px - wx, py - wy};
+}
+
 // A host of its own with the game's window, named `title`, and the game started.
 ProbedHost* Open(const std::string& title, WindowChoice choice = {}) {
     EXPECT_TRUE(xsession::StartServer() && glfwInit());
@@ -172,7 +182,8 @@ TEST(Window, KeysArriveWithTheFrameworksCodesAndCharacters) {
 
 // Buttons press keys 1 and 2 (the left one also the first touch) where
 // the pointer is, in the picture's pixels also when the window magnifies
-// the picture; the wheel sets mouse z until the next move.
+// the picture; the wheel sets mouse z until the next move. The game's own
+// pointer moves land on the picture's pixel it names.
 TEST(Window, TheMouseReachesTheInputDeviceInThePicturesPixels) {
     for (int scale : {1, 2}) {
         ProbedHost* w = Open("Mouse " + std::to_string(scale), WindowChoice{scale, false});
@@ -184,6 +195,9 @@ TEST(Window, TheMouseReachesTheInputDeviceInThePicturesPixels) {
         EXPECT_EQ(std::make_pair(in->touchX[0], in->touchY[0]), std::make_pair(300.0f / scale, 200.0f / scale));
         ASSERT_TRUE(Xdo("mousemove_relative 4 0"));
         ASSERT_TRUE(Pump([&] { return in->mouseZ == 0 && in->mouseX == 304.0f / scale; })) << scale;
+        w->SetMousePosition(320, 240);
+        EXPECT_TRUE(Pump([&] { return PointerInWindow(w->window_id) == std::make_pair(320 * scale, 240 * scale); }))
+            << scale;
     }
 }
 
