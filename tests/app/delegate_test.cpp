@@ -1,7 +1,7 @@
-// c_App and c_GameDelegate on the real host with its window (on a private X
-// server: rendering needs an OpenGL context): the order of an update's steps,
-// the close and back requests, what start-up leaves alive through full
-// collections, and the one application a process may have.
+// c_App and c_GameDelegate on the real host with its window (rendering needs
+// an OpenGL context): the order of an update's steps, the close and back
+// requests, what start-up leaves alive through full collections, and the one
+// application a process may have.
 #include <gtest/gtest.h>
 
 #include <GLFW/glfw3.h>
@@ -44,11 +44,9 @@ protected:
 
 TEST_F(Delegate, AnUpdateSeesTheHitsOfItsEventsAndClearsThemAfter) {
     host->KeyEvent(kEventKeyDown, 65);
-    host->KeyEvent(kEventKeyChar, 'a');
     host->UpdateGame();
     EXPECT_EQ(probe->hits_seen_in_update, 1);
     EXPECT_EQ(inputDevice->keyHits[65], 0);
-    EXPECT_EQ(inputDevice->charPut, 0);
     host->UpdateGame();
     EXPECT_EQ(probe->hits_seen_in_update, 0);
     host->KeyEvent(kEventKeyUp, 65);
@@ -82,8 +80,6 @@ TEST_F(Delegate, StartUpWiresTheAppAndWhatItMadeOutlivesFullCollections) {
     EXPECT_TRUE(globals_before_app);
     EXPECT_EQ(app, probe);
     EXPECT_EQ(host->GetDelegate(), gameDelegate);
-    EXPECT_EQ(FrameworkArgc(), 1);
-    EXPECT_STREQ(FrameworkArgv()[0], "probe");
     SetUpdateRate(30);
     EXPECT_EQ(host->GetUpdateRate(), 30);
     for (int i = 0; i < 3; ++i) {

@@ -102,59 +102,44 @@ struct ExpectedSink {
     }
 };
 
-class FrameIdentity : public ::testing::Test {
-protected:
-    void SetUp() override {
-        show = StartShowWithoutWindow(CapturingGl());
-        // fonti.png's layout: 91 cells of 16 x 16 from code 32, on a texture
-        // of the image's size (a context exists, so the surface binds).
-        AdvanceContextGeneration();
-        gxtkSurface* surface = graphicsDevice->CreateSurface(1456, 16);
-        c_IntMap* glyphs = gc_new<c_IntMap>();
-        for (int i = 0; i < 91; ++i) glyphs->Add(32 + i, gc_new<c_Glyph>(0, 32 + i, 16 * i, 0, 16, 16, 16));
-        Array<c_Image*> pages(1);
-        pages.Set(0, gc_new<c_Image>()->Init(surface, 1, 0));
-        gc_assign(demoFont, gc_new<c_Font>()->Init(pages, 1, glyphs, 32, 16));
-        SetFont(demoFont);
-        text = scene::ShowText(1456, 16);
-        expected.uscale = surface->uscale;
-        expected.vscale = surface->vscale;
-    }
-
+TEST(FrameIdentity, TheShowDrawsThePlainFrameThroughEveryWrap) {
+    c_MyApp* show = StartShowWithoutWindow(CapturingGl());
+    // fonti.png's layout: 91 cells of 16 x 16 from code 32, on a texture of
+    // the image's size (a context exists, so the surface binds).
+    AdvanceContextGeneration();
+    gxtkSurface* surface = graphicsDevice->CreateSurface(1456, 16);
+    c_IntMap* glyphs = gc_new<c_IntMap>();
+    for (int i = 0; i < 91; ++i) glyphs->Add(32 + i, gc_new<c_Glyph>(0, 32 + i, 16 * i, 0, 16, 16, 16));
+    Array<c_Image*> pages(1);
+    pages.Set(0, gc_new<c_Image>()->Init(surface, 1, 0));
+    gc_assign(demoFont, gc_new<c_Font>()->Init(pages, 1, glyphs, 32, 16));
+    SetFont(demoFont);
+    const scene::Text text = scene::ShowText(1456, 16);
+    scene::State state;
+    ExpectedSink expected{{}, surface->uscale, surface->vscale};
     // Renders `frames` frames both ways, an update after each, and reports
     // the first vertex that differs.
-    void CompareFrames(int frames) {
+    auto compare_frames = [&](int frames) {
         for (int frame = 0; frame < frames; ++frame) {
             capture.drawn.clear();
             RenderShowFrame(show);
             scene::DrawFrame(expected, state, text);
-            const std::vector<Drawn>&got = capture.drawn, &want = expected.drawn;
-            ASSERT_EQ(got.size(), want.size()) << "frame " << frame;
-            for (size_t i = 0; i < got.size(); ++i)
-                ASSERT_TRUE(got[i] == want[i]) << "frame " << frame << ", vertex " << i;
-            Update();
+            ASSERT_EQ(capture.drawn.size(), expected.drawn.size()) << "frame " << frame;
+            for (size_t i = 0; i < expected.drawn.size(); ++i)
+                ASSERT_TRUE(capture.drawn[i] == expected.drawn[i]) << "frame " << frame << ", vertex " << i;
+            show->OnUpdate();
+            scene::Update(state, text);
         }
-    }
-    void Update() {
+    };
+
+    compare_frames(110);  // the logo phase passes 360 (3.388 a frame)
+    // Then just before the scroller's wrap and the plasma phase's, on both sides.
+    for (int i = 110; i < 860; ++i) {
         show->OnUpdate();
         scene::Update(state, text);
     }
-
-    c_MyApp* show = nullptr;
-    scene::Text text;
-    scene::State state;
-    ExpectedSink expected;
-};
-
-TEST_F(FrameIdentity, FirstFramesAndTheLogoPhaseWrap) {
-    CompareFrames(110);  // the logo phase passes 360 (3.388 a frame)
-}
-
-TEST_F(FrameIdentity, ScrollerWrapAndPlasmaPhaseWrap) {
-    // Just before the scroller's wrap and the plasma phase's, on both sides.
-    for (int i = 0; i < 860; ++i) Update();
     plasmaPhase = state.plasma_phase = 359.95f;
-    CompareFrames(12);
+    compare_frames(12);
     EXPECT_LT(plasmaPhase, 1.0f);
     EXPECT_EQ(scrollX, state.scroll_x);
 }

@@ -15,9 +15,6 @@
 
 namespace scene {
 
-constexpr int kWidth = 640;
-constexpr int kHeight = 480;
-
 // The font image fonti.png: one strip of 91 cells from code 32.
 constexpr int kFirstChar = 32;
 constexpr int kCharCount = 91;

@@ -50,8 +50,6 @@ bool Outcome::Crashed() const {
     return false;
 }
 
-std::vector<std::string> QuietAudio() { return {"SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=null"}; }
-
 RunningProgram::RunningProgram(const Launch& launch) {
     WriteFileBytes(files_ / "in", launch.input);
     // Everything the child needs is made here: after a fork only system
@@ -89,26 +87,20 @@ bool RunningProgram::Reaped() {
     return true;
 }
 
-template <class Done>
-bool RunningProgram::WaitUntil(std::chrono::milliseconds limit, Done done) {
-    for (auto end = Clock::now() + limit; Clock::now() < end; std::this_thread::sleep_for(kPoll)) {
-        if (done()) return true;
-        if (Reaped()) return false;
-    }
-    return false;
-}
-
 std::string RunningProgram::WaitForWindow(std::chrono::seconds limit, bool by_pid) {
     const std::string search = "xdotool search --all" + (by_pid ? " --pid " + std::to_string(pid_) : "") +
                                " --name '^" + kShowTitle + "$' 2>/dev/null | head -n 1";
-    std::string window;
-    if (!WaitUntil(limit, [&] { return !(window = xsession::Capture(search)).empty(); })) return "";
-    outcome_.window_seen = true;
-    return window;
+    for (auto end = Clock::now() + limit; Clock::now() < end && !Reaped(); std::this_thread::sleep_for(kPoll)) {
+        if (const std::string window = xsession::Capture(search); !window.empty()) {
+            outcome_.window_seen = true;
+            return window;
+        }
+    }
+    return "";
 }
 
 bool RunningProgram::KeepsRunning(std::chrono::milliseconds span) {
-    WaitUntil(span, [] { return false; });
+    for (auto end = Clock::now() + span; Clock::now() < end && !Reaped();) std::this_thread::sleep_for(kPoll);
     return !Reaped();
 }
 
@@ -119,12 +111,7 @@ Outcome RunningProgram::Close(const std::string& window) {
         xsession::SendDeleteWindow(window);
         if (!KeepsRunning(std::chrono::seconds(1))) return outcome_;
     }
-    return Signal(SIGKILL);
-}
-
-Outcome RunningProgram::Signal(int sig) {
-    if (!Reaped()) kill(pid_, sig);
-    return Wait();
+    return Wait(std::chrono::seconds(0));
 }
 
 Outcome RunningProgram::Wait(std::chrono::seconds limit) {

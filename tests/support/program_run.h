@@ -1,8 +1,8 @@
 // The one harness for tests that run a program as a child process (the demo,
-// examples, tools, probes, Wine): output to files of its own, the window
-// found by process and title, closed as a window manager's close button asks,
-// killed and reaped if the test lets go early. Waits are on conditions, with
-// limits only as a safety net.
+// examples, tools, Wine): output to files of its own, the window found by
+// process and title, closed as a window manager's close button asks, killed
+// and reaped if the test lets go early. Waits are on conditions, with limits
+// only as a safety net.
 #pragma once
 
 #include <sys/types.h>
@@ -27,18 +27,16 @@ struct Outcome {
     bool Crashed() const;
 };
 
-// SDL_AUDIODRIVER=dummy ALSOFT_DRIVERS=null: sound plays into nothing.
-std::vector<std::string> QuietAudio();
-
 struct Launch {
     Launch(std::string program, std::vector<std::string> args = {}, std::filesystem::path folder = {})
         : program(std::move(program)), args(std::move(args)), folder(std::move(folder)) {}
 
     std::string program;  // a path, or a name looked up on PATH ("wine")
     std::vector<std::string> args;
-    std::filesystem::path folder;                // working directory; empty: the test's
-    std::vector<std::string> env = QuietAudio();  // "VAR=value" sets, "-VAR" unsets
-    std::string input;                           // standard input
+    std::filesystem::path folder;  // working directory; empty: the test's
+    // "VAR=value" sets, "-VAR" unsets; by default sound plays into nothing.
+    std::vector<std::string> env = {"SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=null"};
+    std::string input;  // standard input
 };
 
 class RunningProgram {
@@ -52,20 +50,15 @@ public:
     // shares the process); "" when it ended first or the limit passed.
     // by_pid=false when the window belongs to another process (Wine).
     std::string WaitForWindow(std::chrono::seconds limit = std::chrono::seconds(20), bool by_pid = true);
-    // Sleeps `span` unless it ends sooner; true if it still runs.
+    // Waits `span` unless it ends sooner; true if it still runs.
     bool KeepsRunning(std::chrono::milliseconds span);
     // Asks the window to close, again each second, until the program ends.
     Outcome Close(const std::string& window);
-    // Sends `sig`, then waits for the end.
-    Outcome Signal(int sig);
     // Waits for its own end; killed at the limit.
     Outcome Wait(std::chrono::seconds limit = std::chrono::seconds(60));
 
 private:
     bool Reaped();
-    // Polls until `done` holds (true) or the limit passes or it ends (false).
-    template <class Done>
-    bool WaitUntil(std::chrono::milliseconds limit, Done done);
 
     TempFolder files_{"run"};
     pid_t pid_ = -1;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -42,9 +42,7 @@ private:
 // The file's bytes, or "" when it cannot be read.
 inline std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 inline void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {

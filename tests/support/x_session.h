@@ -1,7 +1,6 @@
 // An X server of the test's own: a test process that opens windows starts a
-// private Xvfb (1024 x 768 x 24 unless it asks for another screen) and points
-// DISPLAY at it, so synthetic input never lands in another test's window.
-// Also small helpers to run the X tools (xdotool, xdpyinfo, python3-xlib).
+// private Xvfb and points DISPLAY at it, so synthetic input never lands in
+// another test's window. Also helpers to run the X tools.
 #pragma once
 
 #include <fcntl.h>
@@ -68,8 +67,7 @@ inline bool StartServer(const char* screen = "1024x768x24") {
 // A shell command's standard output without its trailing blanks.
 inline std::string Capture(const std::string& command) {
     std::string out = Shell(command).out;
-    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
-    return out;
+    return out.erase(out.find_last_not_of("\n ") + 1);
 }
 
 inline int Run(const std::string& command) { return std::system(command.c_str()); }
