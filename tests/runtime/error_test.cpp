@@ -1,7 +1,6 @@
 // The fatal paths and the debugger prompt, each taken for real in a forked
 // child with standard streams of its own: its exit status and both texts are
 // what a user of the program sees.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@ namespace {
 
 const std::string kBanner = "{{~~~~}}\n\n";
 const std::string kProbe = "Vantorix Runtime Error : probe\n\n";
+const uint16_t kCafe[] = {'c', 'a', 'f', 0xe9, 0};
 
 // Runs `body` in a child reading `input`; what it writes is read back from
 // files after its end.
@@ -29,13 +29,12 @@ Outcome RunInChild(void (*body)(), const std::string& input) {
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        const std::pair<const char*, int> streams[] = {
-            {"in", O_RDONLY}, {"out", O_WRONLY | O_CREAT}, {"err", O_WRONLY | O_CREAT}};
-        for (int fd = 0; fd < 3; ++fd)
-            if (dup2(open((folder / streams[fd].first).c_str(), streams[fd].second, 0600), fd) != fd) _exit(3);
+        const std::pair<const char*, std::FILE*> streams[] = {{"in", stdin}, {"out", stdout}, {"err", stderr}};
+        for (const auto& [name, stream] : streams)
+            if (!std::freopen((folder / name).c_str(), stream == stdin ? "r" : "w", stream)) _exit(3);
         InstallSignalHandlers();
         body();
-        _exit(2);
+        _exit(2);  // the body returned
     }
     int raw = 0;
     waitpid(pid, &raw, 0);
@@ -59,8 +58,7 @@ void FillRoots(std::integer_sequence<int, N...>) {
     gc_clear_roots();
     for (int i = 0; i < 100; ++i) gc_add_root(NoRoot<0>);
     (gc_add_root(NoRoot<N + 1>), ...);
-    std::printf("32 roots\n");
-    std::fflush(stdout);
+    Print(String("32 roots"));
     gc_add_root(NoRoot<-1>);
 }
 
@@ -87,14 +85,8 @@ TEST(Errors, EachFatalPathEndsWithItsStatusAndTexts) {
         {"fpe", [] { std::raise(SIGFPE); }, "", 255, "Vantorix Runtime Error : Floating point exception\n\n", kBanner},
         {"ill", [] { std::raise(SIGILL); }, "", 255, "Vantorix Runtime Error : Illegal instruction\n\n", kBanner},
         {"uncaught", HandleUncaught, "", 255, "Vantorix Runtime Error : Uncaught Vantorix Exception\n", ""},
-        {"print",
-         [] {
-             const uint16_t text[] = {'c', 'a', 'f', 0xe9, 0};
-             Print(String(text));
-             DebugLog(String(text));
-             std::exit(0);
-         },
-         "", 0, "caf\xc3\xa9\n", "caf\xe9\n"},
+        {"print", [] { Print(String(kCafe)); }, "", 2, "caf\xc3\xa9\n", ""},
+        {"debug log", [] { DebugLog(String(kCafe)); }, "", 2, "", "caf\xe9\n"},
         // Each resume reports again; an unknown or unfinished line ends it.
         {"prompt", Prompt, "?\n@0\n@deadbeef\n@zz\nq\n", 0, kProbe, kBanner + "\n\n\n"},
         {"prompt", Prompt, "r\ne\nl\nstep\n\n", 255, kProbe + kProbe + kProbe + kProbe + kProbe + "?????  ?????",

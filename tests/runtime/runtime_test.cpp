@@ -1,9 +1,7 @@
-// The runtime's memory and text: the collector (reachable graphs surviving
-// many cycles, lazy destruction and cell reuse, every barrier path and the
-// heap check that catches a store without one, pacing and the 8 MiB
-// trigger), strings (formatting, slicing, searching, splitting, replacing,
-// decoding the bytes of text files, bodies counted in fresh_bytes) and the
-// collected containers (arrays, maps checked against std::map, the stack).
+// The runtime's memory and text: the collector (lazy destruction, barriers,
+// the heap check, pacing and the 8 MiB trigger), strings (operations, the
+// bytes of text files, bodies counted in fresh_bytes) and the collected
+// containers (arrays, maps checked against std::map, the stack).
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -42,13 +40,9 @@ Node* g_root = nullptr;
 
 // Two cycles: nodes shaded by the barrier while garbage was built float
 // through the first; the second finds them unreachable.
-void CollectTwice() {
-    gc_collect_full();
-    gc_collect_full();
-}
-
 void DestroyGarbage() {
-    CollectTwice();
+    gc_collect_full();
+    gc_collect_full();
     gc_reclaim_all();
 }
 
@@ -79,31 +73,25 @@ protected:
     }
 };
 
-TEST_F(Collector, ReachableGraphSurvivesManyCyclesAndGarbageIsDestroyed) {
+TEST_F(Collector, GarbageIsDestroyedLazilyIntoReusedCellsAndTheGraphSurvives) {
     gc_assign(g_root, Chain(100));
-    for (int cycle = 0; cycle < 20; ++cycle) {
-        Chain(50);  // unreachable at once
-        DestroyGarbage();
-        ASSERT_EQ(Length(g_root), 100);
-    }
-    EXPECT_EQ(g_destroyed, 20 * 50);
-    gc_counters c = gc_read_counters();
-    EXPECT_EQ(c.tracked_bytes, 100 * kNodeBytes);
-    EXPECT_EQ(c.marked_bytes, 0);
-}
-
-TEST_F(Collector, GarbageIsDestroyedByLaterAllocationsWhichReuseItsCells) {
-    void* first = Chain(10);
-    CollectTwice();
+    void* first = Chain(10);  // unreachable at once
+    gc_collect_full();
+    gc_collect_full();
     EXPECT_EQ(g_destroyed, 0);
     EXPECT_EQ(gc_read_counters().garbage_bytes, 10 * kNodeBytes);
     // One allocation destroys as much garbage as it takes, and the cell
     // freed last is the one handed out.
-    Node* next = gc_new<Node>();
+    EXPECT_EQ(static_cast<void*>(gc_new<Node>()), first);
     EXPECT_EQ(g_destroyed, 1);
-    EXPECT_EQ(static_cast<void*>(next), first);
-    gc_reclaim_all();
-    EXPECT_EQ(g_destroyed, 10);
+    for (int cycle = 0; cycle < 20; ++cycle) {
+        Chain(50);
+        DestroyGarbage();
+        ASSERT_EQ(Length(g_root), 100);
+    }
+    EXPECT_EQ(g_destroyed, 10 + 1 + 20 * 50);
+    EXPECT_EQ(gc_read_counters().tracked_bytes, 100 * kNodeBytes);
+    EXPECT_EQ(gc_read_counters().marked_bytes, 0);
 }
 
 TEST_F(Collector, EveryBarrierPathKeepsObjectsAlive) {
@@ -121,7 +109,6 @@ TEST_F(Collector, EveryBarrierPathKeepsObjectsAlive) {
     g_root->nodes.Set(1, gc_new<Node>());  // element store
     DestroyGarbage();
     EXPECT_EQ(g_destroyed, 0);
-    EXPECT_TRUE(g_root->next && g_root->other && g_root->nodes[1]);
 }
 
 // A reference stored after its holder was marked, without the barrier: the
@@ -151,7 +138,7 @@ TEST_F(Collector, StoreThatSkipsTheBarrierIsReportedOrLosesTheObject) {
 TEST_F(Collector, StepsPaceMarkingAndCollectInFullPastEightMegabytes) {
     if (kGcStress) GTEST_SKIP() << "stress builds end a cycle at every step";
     gc_assign(g_root, Chain(2000));
-    CollectTwice();  // a full collection: fresh bytes back to 0
+    gc_collect_full();  // fresh bytes back to 0
     while (gc_read_counters().fresh_bytes < kEightMegabytes / 2) {
         for (int i = 0; i < 100; ++i) gc_new<Object>();
         gc_collect_step();
@@ -163,10 +150,9 @@ TEST_F(Collector, StepsPaceMarkingAndCollectInFullPastEightMegabytes) {
     EXPECT_EQ(gc_read_counters().current_mark_bit, bit);
     gc_add_external_bytes(1);
     gc_collect_step();
-    gc_counters c = gc_read_counters();
-    EXPECT_NE(c.current_mark_bit, bit);
-    EXPECT_EQ(c.fresh_bytes, 0);
-    EXPECT_EQ(c.external_bytes, 0);
+    EXPECT_NE(gc_read_counters().current_mark_bit, bit);
+    EXPECT_EQ(gc_read_counters().fresh_bytes, 0);
+    EXPECT_EQ(gc_read_counters().external_bytes, 0);
 }
 
 std::u16string Units(const String& s) { return {reinterpret_cast<const char16_t*>(s.Data()), size_t(s.Length())}; }
@@ -180,7 +166,8 @@ String Pieces(const Array<String>& pieces) {
 String Decoded(const std::vector<unsigned char>& b) { return String::FromBytes(b.data(), int(b.size())); }
 
 TEST(Strings, OperationsGiveTheirTexts) {
-    const String s("abcdef"), one("one two one");
+    const String s("abcdef"), t("abcabc"), ab("ab"), one("one two one");
+    auto n = [](int v) { return String(v); };  // numbers and truths as text
     const struct {
         const char* what;
         String got;
@@ -194,7 +181,6 @@ TEST(Strings, OperationsGiveTheirTexts) {
         {"slice -3,-1", s.Slice(-3, -1), u"de"},
         {"slice 4,2", s.Slice(4, 2), u""},
         {"slice -100,2", s.Slice(-100, 2), u"ab"},
-        {"slice 0,-10", s.Slice(0, -10), u""},
         {"slice -5", s.Slice(-5), u"bcdef"},
         {"trim", String("\t !a b! \n").Trim(), u"!a b!"},
         {"split", Pieces(String("a,,b,").Split(",")), u"[a][][b][]"},
@@ -213,42 +199,28 @@ TEST(Strings, OperationsGiveTheirTexts) {
         {"stray continuation", Decoded({0x80, 'a'}), u"\x80" u"a"},
         {"four-byte lead", Decoded({0xf0, 0x9f, 0x98, 0x80}), u"\xf0\x9f\x98\x80"},
         {"cut-off sequence", Decoded({'a', 0xe2, 0x82}), u"a\xe2\x82"},
+        {"find", n(t.Find("bc")), u"1"},                {"find from 2", n(t.Find("bc", 2)), u"4"},
+        {"find from -5", n(t.Find("bc", -5)), u"1"},    {"find missing", n(t.Find("x")), u"-1"},
+        {"find empty at end", n(t.Find("", 6)), u"6"},  {"find empty past end", n(t.Find("", 7)), u"-1"},
+        {"find last", n(t.FindLast("abc")), u"3"},      {"find last longer", n(ab.FindLast("abc")), u"-1"},
+        {"starts", n(t.StartsWith("abc")), u"1"},       {"starts longer", n(ab.StartsWith("abc")), u"0"},
+        {"ends", n(t.EndsWith("cabc")), u"1"},          {"ends not", n(t.EndsWith("b")), u"0"},
+        {"int", n(String(" -42abc").ToInt()), u"-42"},
     };
     for (const auto& row : rows) EXPECT_EQ(Units(row.got), row.want) << row.what;
 }
 
-TEST(Strings, SearchesAndNumbers) {
-    const String s("abcabc");
-    const struct {
-        const char* what;
-        int got, want;
-    } rows[] = {
-        {"find", s.Find("bc"), 1},          {"find from 2", s.Find("bc", 2), 4},
-        {"find from -5", s.Find("bc", -5), 1}, {"find missing", s.Find("x"), -1},
-        {"find empty at end", s.Find("", 6), 6}, {"find empty past end", s.Find("", 7), -1},
-        {"find last", s.FindLast("abc"), 3}, {"find last longer", String("ab").FindLast("abc"), -1},
-        {"starts", s.StartsWith("abc"), 1}, {"starts longer", String("ab").StartsWith("abc"), 0},
-        {"ends", s.EndsWith("cabc"), 1},    {"ends not", s.EndsWith("b"), 0},
-        {"int", String(" -42abc").ToInt(), -42}, {"int plus", String("+17").ToInt(), 17},
-    };
-    for (const auto& row : rows) EXPECT_EQ(row.got, row.want) << row.what;
-}
-
-TEST(Strings, Utf8EncodesEachLengthsEndsAndDecodesBack) {
-    const uint16_t ends[] = {0x7f, 0x80, 0x7ff, 0x800, 0xffff, 0xD83D, 0};  // a lone surrogate last
-    std::vector<unsigned char> bytes;
+// Each length's ends, a lone surrogate last, written after 8190 bytes: the
+// file is read in three chunks, the first split inside a sequence.
+TEST(Strings, Utf8EncodesEachLengthsEndsAndLoadsBackAcrossChunks) {
+    const uint16_t ends[] = {0x80, 0x7f, 0x7ff, 0x800, 0xffff, 0xD83D, 0};
+    std::vector<unsigned char> bytes(8190, 'x');
     String(ends).ToUtf8(bytes);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "\x7f\xc2\x80\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xed\xa0\xbd");
-    EXPECT_EQ(Decoded(bytes), String(ends));
-}
-
-TEST(Strings, LoadTextReadsAcrossChunks) {
-    std::string text(8191, 'x');
-    text += "\xc3\xa9";  // split by the second chunk's end: the last chunk is one byte
-    std::FILE* f = fmemopen(text.data(), text.size(), "rb");
-    String s = String::LoadText(f);
+    EXPECT_EQ(std::string(bytes.begin() + 8190, bytes.end()),
+              "\xc2\x80\x7f\xdf\xbf\xe0\xa0\x80\xef\xbf\xbf\xed\xa0\xbd");
+    std::FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
+    EXPECT_EQ(String::LoadText(f), String(std::string(8190, 'x').c_str()) + String(ends));
     std::fclose(f);
-    EXPECT_EQ(Units(s), std::u16string(8191, u'x') + u"\xe9");
 }
 
 // Only live bodies count in fresh_bytes. Every empty result is the one
@@ -308,8 +280,7 @@ TEST(Arrays, ResizeAndSliceClampAndCopy) {
     EXPECT_EQ(Elements(a), (std::vector<int>{1, 2, 3, 4, 5}));
 }
 
-TEST(Arrays, StringElementsHoldCountedReferences) {
-    DestroyGarbage();  // what earlier tests left releases its strings first
+TEST_F(Collector, StringElementsHoldCountedReferences) {
     const int fresh = gc_read_counters().fresh_bytes;
     {
         String text("hello");
@@ -334,30 +305,23 @@ TEST(Arrays, StringElementsHoldCountedReferences) {
 }
 
 // Add keeps a present key's value, Set replaces it; both say if it was new.
-TEST(Maps, RandomAddsAndSetsMatchStdMapAcrossCollections) {
+TEST_F(Collector, MapAddsAndSetsMatchStdMapAcrossCollections) {
     static IntMap* m;
-    gc_clear_roots();
     gc_add_root(+[]() -> gc_object* { return m; });
     gc_assign(m, gc_new<IntMap>());
     std::map<int, int> expected;
     std::mt19937 rng(7);
     for (int i = 0; i < 5000; ++i) {
         int key = static_cast<int>(rng() % 20000) - 10000;
-        const bool fresh = expected.count(key) == 0;
+        const bool fresh = expected.count(key) == 0, set = i % 2;
         ASSERT_EQ(m->Contains(key), !fresh);
-        if (i % 2) {
-            ASSERT_EQ(m->Set(key, gc_new<Value>(i)), fresh);
-            expected[key] = i;
-        } else {
-            ASSERT_EQ(m->Add(key, gc_new<Value>(i)), fresh);
-            expected.emplace(key, i);
-        }
+        ASSERT_EQ(set ? m->Set(key, gc_new<Value>(i)) : m->Add(key, gc_new<Value>(i)), fresh);
+        if (set || fresh) expected[key] = i;
         if (i % 500 == 0) gc_collect_full();  // the tree must survive collections
     }
     DestroyGarbage();
     for (auto& [key, value] : expected) ASSERT_EQ(m->Get(key)->n, value);
     EXPECT_EQ(m->Get(20001), nullptr);
-    EXPECT_STREQ(gc_check_heap(), "");
 }
 
 // Pushes of ranges, onto an empty stack and onto a copy of an array; a range
@@ -368,7 +332,6 @@ TEST(Stacks, PushesGrowTheStackInOrder) {
     auto* s = gc_new<c_StackOf<Value>>();
     s->Push(values, 0);  // one at a time, past the first capacities
     auto* t = gc_new<c_StackOf<Value>>(s->ToArray());
-    EXPECT_NE(t->data.Body(), s->data.Body());
     t->Push(values, 9);     // 9, 10
     t->Push(values, 20);    // nothing
     t->Push(values, 1, 2);  // 1, 2
