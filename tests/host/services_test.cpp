@@ -1,7 +1,6 @@
-// Host services against real files: path resolution, the whole-file
-// loader, the state file, the URL opener, threads, the platform's sleep and
-// signal setting, the local date, and images: files from real encoders
-// decode, hostile ones (inputs the image fuzz target found) are refused.
+// Host services against real files: paths, whole files, the state file, the
+// URL opener, threads, the platform's sleep, signals and date, and images
+// (from real encoders, and hostile ones the image fuzz target found).
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include <ctime>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "host/glfw_game.h"
@@ -126,16 +126,14 @@ TEST(RtThread, ADroppedRunningThreadLivesUntilItsRunReturns) {
     EXPECT_EQ(thread_runs.load(), 1);
 }
 
-// A stale interruption in errno keeps no sleep going; the user's own signal setting wins.
-TEST(Platform, SleepsEndAndTheUsersSignalSettingWins) {
+// A stale interruption in errno keeps no sleep going; the user's own signal
+// setting wins; the date is the system clock's local one.
+TEST(Platform, SleepsEndTheUsersSignalSettingWinsAndTheDateIsLocal) {
     errno = EINTR;
     PlatformSleepMillis(1);
     setenv("SDL_NO_SIGNAL_HANDLERS", "0", 1);
     PlatformKeepTerminationSignals();
     EXPECT_STREQ(std::getenv("SDL_NO_SIGNAL_HANDLERS"), "0");
-}
-
-TEST(LocalDate, IsTheSystemClocksLocalDate) {
     Array<int> date(3);
     std::time_t when = std::time(nullptr);
     RtGame().GetLocalDate(date);
@@ -163,26 +161,24 @@ std::pair<bool, int> LookAt(const std::string& path) {
 // Files from real encoders decode; hostile ones, and headers asking for too
 // much, are refused before the decoder sees them.
 TEST(Images, RealFilesDecodeAndHostileOnesAreRefusedBeforeDecoding) {
-    const std::string corpus = MOONLIT_SOURCE_DIR "/tests/fuzz_corpus/image_loading/";
-    for (const auto& [name, n] : std::vector<std::pair<const char*, int>>{
-             {"grey.png", 1}, {"grey_alpha.png", 2}, {"rgb.png", 3}, {"rgba.png", 4}, {"palette.png", 3},
-             {"small.jpg", 1}, {"small.bmp", 3}, {"strip.gif", 4}})
-        EXPECT_EQ(LookAt(corpus + name), std::make_pair(true, n)) << name;
-
     // Huffman tables of over 256 codes (in a segment, over two tables, past
-    // the file's end, after fill bytes or padding); scans naming a table no
-    // segment defined (read from memory the decoder never cleared); headers
-    // asking for 18176 x 18759 or 1024 x -458748 pixels.
-    for (const char* name : {"jpeg_huffman_overflow.jpg", "jpeg_huffman_second_table.jpg", "jpeg_huffman_past_end.jpg",
-                             "jpeg_after_fill_bytes.jpg", "jpeg_huffman_after_padding.jpg",
-                             "jpeg_scan_table_undefined.jpg", "jpeg_reads_unwritten_memory.jpg",
-                             "gif_huge_screen.gif", "bmp_top_down_huge.bmp"})
-        EXPECT_EQ(LookAt(corpus + name), std::make_pair(false, 0)) << name;
-
-    // Safe but no image: more fill bytes than the decoder's file buffer holds
-    // (from the checked bytes it is just broken), and 4 x 0 pixels.
-    for (const char* name : {"jpeg_fill_past_decoder_buffer.jpg", "bmp_zero_height.bmp"})
-        EXPECT_EQ(LookAt(corpus + name), std::make_pair(true, 0)) << name;
+    // the file's end, after fill bytes or padding), scans naming a table no
+    // segment defined, headers asking for 18176 x 18759 or 1024 x -458748
+    // pixels: refused. Safe but no image: more fill bytes than the decoder's
+    // buffer holds, and 4 x 0 pixels.
+    const std::tuple<const char*, bool, int> files[] = {
+        {"grey.png", true, 1}, {"grey_alpha.png", true, 2}, {"rgb.png", true, 3}, {"rgba.png", true, 4},
+        {"palette.png", true, 3}, {"small.jpg", true, 1}, {"small.bmp", true, 3}, {"strip.gif", true, 4},
+        {"jpeg_huffman_overflow.jpg", false, 0}, {"jpeg_huffman_second_table.jpg", false, 0},
+        {"jpeg_huffman_past_end.jpg", false, 0}, {"jpeg_after_fill_bytes.jpg", false, 0},
+        {"jpeg_huffman_after_padding.jpg", false, 0}, {"jpeg_scan_table_undefined.jpg", false, 0},
+        {"jpeg_reads_unwritten_memory.jpg", false, 0}, {"gif_huge_screen.gif", false, 0},
+        {"bmp_top_down_huge.bmp", false, 0}, {"jpeg_fill_past_decoder_buffer.jpg", true, 0},
+        {"bmp_zero_height.bmp", true, 0},
+    };
+    for (const auto& [name, safe, n] : files)
+        EXPECT_EQ(LookAt(MOONLIT_SOURCE_DIR "/tests/fuzz_corpus/image_loading/"s + name), std::make_pair(safe, n))
+            << name;
 
     // A progressive JPEG's DC passes name AC tables they do not use.
     TempFolder folder("host-image");
