@@ -1,7 +1,6 @@
-// A real 640 x 480 window with its GL context (Mesa on a private Xvfb), one
-// for the whole program; for each test a fresh context and device drawing
-// into it, pixels read back through the device, and PNG files from a real
-// encoder.
+// One real 640 x 480 window with its GL context (Mesa on a private Xvfb) for
+// the whole program; per test a fresh context and device, pixels read back
+// through it, and PNG files from a real encoder.
 #pragma once
 
 #include <GLFW/glfw3.h>
@@ -20,19 +19,14 @@
 #include "support/temp_folder.h"
 #include "support/x_session.h"
 
-using Pixel = std::tuple<int, int, uint32_t>;  // x, y from the top left, 0xRRGGBB
 constexpr uint32_t kWhite = 0xFFFFFF;
 
 template <class T, class V>
 Array<T> ArrayOf(std::initializer_list<V> values) {
     Array<T> out(static_cast<int>(values.size()));
-    int i = 0;
-    for (V v : values) out.Set(i++, static_cast<T>(v));
+    for (size_t i = 0; i < values.size(); ++i) out.Set(static_cast<int>(i), static_cast<T>(values.begin()[i]));
     return out;
 }
-
-// Written before the first window existed, when no texture could be made.
-inline gxtkSurface* early_surface = nullptr;
 
 class WindowDevice : public ::testing::Test {
 protected:
@@ -41,9 +35,6 @@ protected:
         device = gc_new<gxtkGraphics>();
         SetGraphicsDevice(device);
         if (!CurrentGlfwGame()) {
-            early_surface = device->CreateSurface(2, 1);
-            gc_add_root(+[]() -> gc_object* { return early_surface; });
-            device->WritePixels(early_surface, ArrayOf<int, uint32_t>({0xFFFF8000u, 0x80FFFFFFu}), 0, 0, 2, 1, 0, 2);
             ASSERT_TRUE(xsession::StartServer()) << "Xvfb could not be started";
             ASSERT_TRUE(glfwInit()) << "no X display";
             (new RtVantorixGame())->OpenWindow(640, 480, kWindowDecorated);
@@ -52,10 +43,11 @@ protected:
         deviceHeight = CurrentGlfwGame()->GetDeviceHeight();
     }
 
-    // The device's and the framework's begin, the drawing, both ends.
+    // The device's and the framework's begin, a black screen, the drawing, both ends.
     void Frame(const std::function<void()>& draw) {
         device->BeginRender();
         BeginRender();
+        Clear(0, 0, 0);
         draw();
         EndRender();
         device->EndRender();
@@ -67,7 +59,7 @@ protected:
         device->ReadPixels(one, x, y, 1, 1, 0, 1);
         return static_cast<uint32_t>(one[0]) & 0xFFFFFF;
     }
-    void ExpectPixels(const std::vector<Pixel>& pixels) {
+    void ExpectPixels(const std::vector<std::tuple<int, int, uint32_t>>& pixels) {  // x, y from top left, 0xRRGGBB
         for (auto [x, y, rgb] : pixels) EXPECT_EQ(Rgb(x, y), rgb) << x << "," << y;
     }
 
