@@ -42,7 +42,15 @@ protected:
     RtGame* host = CurrentGame();
 };
 
-TEST_F(Delegate, AnUpdateSeesTheHitsOfItsEventsAndClearsThemAfter) {
+// Key, pointer and motion events reach the input device; an update sees
+// the hits of the events before it and clears them after.
+TEST_F(Delegate, EventsReachTheInputDeviceAndAnUpdateSeesThenClearsTheirHits) {
+    host->MouseEvent(kEventMouseDown, 0, 3, 4, 0);
+    host->TouchEvent(kEventTouchMove, 2, 7, 8);
+    host->MotionEvent(kEventMotionAccel, 0, 1, 2, 3);
+    EXPECT_TRUE(inputDevice->keyDown[1]);
+    EXPECT_EQ(inputDevice->touchX[2], 7);
+    EXPECT_EQ(inputDevice->accelY, 2);
     host->KeyEvent(kEventKeyDown, 65);
     host->UpdateGame();
     EXPECT_EQ(probe->hits_seen_in_update, 1);
@@ -63,15 +71,6 @@ TEST_F(Delegate, CloseAndBackRequestsCallOnCloseOnKeyDownOnly) {
     }
 }
 
-TEST_F(Delegate, PointerEventsReachTheInputDevice) {
-    host->MouseEvent(kEventMouseDown, 0, 3, 4, 0);
-    host->TouchEvent(kEventTouchMove, 2, 7, 8);
-    host->MotionEvent(kEventMotionAccel, 0, 1, 2, 3);
-    EXPECT_TRUE(inputDevice->keyDown[1]);
-    EXPECT_EQ(inputDevice->touchX[2], 7);
-    EXPECT_EQ(inputDevice->accelY, 2);
-}
-
 // Start-up sets up the program's globals, then creates the application and
 // hands its delegate to the host. The application, its delegate, the input
 // device and the graphics context are roots or reached from one: frames
@@ -88,8 +87,7 @@ TEST_F(Delegate, StartUpWiresTheAppAndWhatItMadeOutlivesFullCollections) {
         host->RenderGame();
     }
     EXPECT_EQ(probe->renders, 3);
-    for (const void* object : {static_cast<const void*>(app), static_cast<const void*>(gameDelegate),
-                               static_cast<const void*>(inputDevice), static_cast<const void*>(context)})
+    for (const void* object : std::initializer_list<const void*>{app, gameDelegate, inputDevice, context})
         EXPECT_TRUE(gc_is_known_object(object));
     EXPECT_STREQ(gc_check_heap(), "");
 }
@@ -104,7 +102,6 @@ TEST(AppDeathTest, ASecondAppIsARuntimeError) {
             game = &host;
             gc_new<c_App>();
             gc_new<c_App>();
-            std::exit(3);
         },
         ::testing::ExitedWithCode(255), "");
 }

@@ -44,7 +44,7 @@ TEST(CommandLine, IsAnsweredWithoutADisplay) {
     EXPECT_EQ(frames.out.rfind("Usage: demo_frames [--scale N | --fullscreen] [FRAMES]\n", 0), 0u);
 }
 
-TEST(Examples, RunUntilClosedAndSayWhatTheyDid) {
+TEST(Examples, RunUntilAskedToCloseAndSayWhatTheyDid) {
     ASSERT_TRUE(xsession::StartServer());
     const struct {
         std::string program;
@@ -56,8 +56,11 @@ TEST(Examples, RunUntilClosedAndSayWhatTheyDid) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.program);
         // Each finds its data beside it.
-        Outcome o = RunUntilClosed(Launch(row.program, {}, std::filesystem::path(row.program).parent_path()));
-        EXPECT_TRUE(o.window_seen);
+        RunningProgram program(Launch(row.program, {}, std::filesystem::path(row.program).parent_path()));
+        const std::string window = program.WaitForWindow();
+        ASSERT_FALSE(window.empty()) << program.Wait().err;
+        ASSERT_TRUE(program.KeepsRunning(std::chrono::milliseconds(800))) << program.Wait().err;
+        const Outcome o = program.Close(window);
         EXPECT_EQ(o.status, 0);
         EXPECT_EQ(o.out.rfind(row.out_start, 0), 0u) << o.out;
         EXPECT_EQ(o.err, "");

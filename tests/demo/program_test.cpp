@@ -2,7 +2,7 @@
 // its module, shows the show in its window (640 x 480, twice that with
 // --scale 2, the whole screen with --fullscreen: magnified exactly, black
 // around it), and ends with status 0 when the window is asked to close, even
-// while it starts.
+// while it starts, or, built with a frame count, after its frames.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -18,10 +18,6 @@ const std::string kPlaying = "Playing Low Tide Lanterns (8 chn)\n";
 class Program : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { ASSERT_TRUE(xsession::StartServer("1920x1080x24")); }
-    Launch Show(std::vector<std::string> args = {}) const {
-        return {folder / "moonlit-harbor", std::move(args), folder.Path()};
-    }
-    void SetUp() override { LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM); }
     TempFolder folder{"program"};
 };
 
@@ -50,16 +46,17 @@ TEST_F(Program, ShowsTheShowMagnifiedExactlyAndClosesOnRequest) {
         {{"--scale", "2"}, 1280, 960, 0, 0, 2},
         {{"--fullscreen"}, 1920, 1080, 320, 60, 2},  // 2.25 times fits: sharp pixels at 2, centred
     };
+    Launch show = LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.width);
-        RunningProgram program(Show(row.args));
+        show.args = row.args;
+        RunningProgram program(show);
         std::string window = program.WaitForWindow();
         ASSERT_FALSE(window.empty()) << program.Wait().err;
         Image shot = Screenshot(window);
         for (int tries = 0; !ShowsTheShow(shot, row.left, row.top, row.factor) && tries < 100; ++tries)
             shot = program.KeepsRunning(std::chrono::milliseconds(100)) ? Screenshot(window) : Image();
-        ASSERT_EQ(shot.width, row.width);
-        ASSERT_EQ(shot.height, row.height);
+        ASSERT_EQ(std::pair(shot.width, shot.height), std::pair(row.width, row.height));
         EXPECT_TRUE(ShowsTheShow(shot, row.left, row.top, row.factor));
         EXPECT_EQ(PixelsOffTheMagnifiedPicture(shot, row.left, row.top, row.factor), 0);
         // Nothing but what it means to say: no library complaining at exit
@@ -72,13 +69,26 @@ TEST_F(Program, ShowsTheShowMagnifiedExactlyAndClosesOnRequest) {
 }
 
 TEST_F(Program, ACloseRequestWhileItStartsEndsItOnceTheGameBegins) {
-    RunningProgram program(Show());
+    RunningProgram program(LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM));
     std::string window = program.WaitForWindow();  // before the game has begun
     ASSERT_FALSE(window.empty()) << program.Wait().err;
     xsession::SendDeleteWindow(window);  // once: the program must keep it
     Outcome o = program.Wait();
     EXPECT_EQ(o.status, 0);
     EXPECT_EQ(o.out, kPlaying);  // the game began (the module plays at its start), then ended
+}
+
+// The demo_frames program closes itself after its frames as a close request
+// would. The sanitizer build runs 10,000 frames, and any report fails them.
+TEST_F(Program, WithAFrameCountEndsCleanlyAfterItsFrames) {
+    Launch launch = LayOutShow(folder.Path(), MOONLIT_DEMO_FRAMES_PROGRAM);
+    launch.args = {std::to_string(MOONLIT_DEMO_FRAMES)};
+    launch.env.push_back("ASAN_OPTIONS=detect_leaks=1");
+    // At 50 frames a second, with room for a slow sanitized GL driver.
+    Outcome o = RunToEnd(launch, std::chrono::seconds(60 + MOONLIT_DEMO_FRAMES / 10));
+    EXPECT_EQ(o.status, 0) << o.out << o.err;
+    EXPECT_EQ(o.out, kPlaying);
+    EXPECT_EQ(o.err, "");
 }
 
 }  // namespace

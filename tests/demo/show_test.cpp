@@ -1,8 +1,7 @@
 // The show in-process, without a window, through the real framework and
-// renderer on a GL table that copies out every vertex the batch draws:
-// each vertex against the plain frame of tests/support/frame_scene.h (the
-// show's arithmetic written without the framework) bit for bit, the plasma's
-// bands at their thresholds, and a long run under the collector.
+// renderer on a GL table that copies out every vertex the batch draws: each
+// vertex bit for bit against the plain frame of tests/support/frame_scene.h,
+// the plasma's bands at their thresholds, and a long run under the collector.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -96,9 +95,7 @@ struct ExpectedSink {
     void Clear() { drawn.clear(); }
     void Rect(float x, float y, float w, float h, uint32_t c) { Quad(x, y, w, h, 0, 0, 0, 0, c, false); }
     void Glyph(float x, float y, int sx, int sy, int w, int h, uint32_t c) {
-        Quad(x, y, static_cast<float>(w), static_cast<float>(h), static_cast<float>(sx) * uscale,
-             static_cast<float>(sy) * vscale, static_cast<float>(sx + w) * uscale, static_cast<float>(sy + h) * vscale,
-             c, true);
+        Quad(x, y, w, h, sx * uscale, sy * vscale, (sx + w) * uscale, (sy + h) * vscale, c, true);
     }
 };
 
@@ -132,12 +129,9 @@ TEST(FrameIdentity, TheShowDrawsThePlainFrameThroughEveryWrap) {
         }
     };
 
-    compare_frames(110);  // the logo phase passes 360 (3.388 a frame)
-    // Then just before the scroller's wrap and the plasma phase's, on both sides.
-    for (int i = 110; i < 860; ++i) {
-        show->OnUpdate();
-        scene::Update(state, text);
-    }
+    // The logo phase passes 360 at frame 107 (3.388 a frame), the scroller
+    // wraps at 867; the plasma phase is set just before its wrap there.
+    compare_frames(860);
     plasmaPhase = state.plasma_phase = 359.95f;
     compare_frames(12);
     EXPECT_LT(plasmaPhase, 1.0f);
@@ -168,19 +162,16 @@ TEST(Plasma, EachValueFallsInItsBand) {
 // however long the show runs, and the heap stays consistent.
 TEST(LongRun, TheShowKeepsNoMoreObjectsAfterItsFirstScrollCycle) {
     c_MyApp* show = StartShowWithoutWindow(NullGl());
-    auto run_frames = [show](int count) {
-        for (int frame = 0; frame < count; ++frame) {
-            show->OnUpdate();
-            gc_mark_now(gameDelegate);
-            gc_collect_step();
-            RenderShowFrame(show);
-            gc_mark_now(gameDelegate);
-            gc_collect_step();
-        }
-    };
-    run_frames(900);
-    const gc_counters warm = gc_read_counters();
-    run_frames(1800);
+    gc_counters warm{};
+    for (int frame = 0; frame < 2700; ++frame) {
+        if (frame == 900) warm = gc_read_counters();
+        show->OnUpdate();
+        gc_mark_now(gameDelegate);
+        gc_collect_step();
+        RenderShowFrame(show);
+        gc_mark_now(gameDelegate);
+        gc_collect_step();
+    }
     EXPECT_EQ(gc_read_counters().peak_tracked_bytes, warm.peak_tracked_bytes);
     EXPECT_EQ(gc_read_counters().tracked_bytes, warm.tracked_bytes);
     EXPECT_STREQ(gc_check_heap(), "");

@@ -1,8 +1,7 @@
-// The real program with one data file broken at a time, each row in a run
-// folder of its own on the test's X server. Whatever is wrong, it never
-// crashes: it runs its show until the window is closed (status 0), with the
-// default font or without text where its fonts fail, or it ends with a clear
-// message where it cannot go on (the music module, the display).
+// The real program with one data file broken at a time, each in a run folder
+// of its own. Whatever is wrong, it never crashes: it runs its show until the
+// window is closed (status 0), in the default font or without text where its
+// fonts fail, or ends with a clear message (the music module, the display).
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -34,50 +33,24 @@ struct Row {
 
 fs::path Data(const fs::path& folder, const char* name) { return folder / "data" / name; }
 
-// The default font's white letters: some 1,700 white pixels right of the
+// Runs the row's program; where it shows its info text in the default font,
+// looks for that font's white letters: some 1,700 white pixels right of the
 // logo strip, where the demo's silver-to-gold letters have some 300.
-bool ShowsWhiteText(const std::string& window) {
-    const Image shot = Screenshot(window);
-    int white = 0;
-    for (int y = 32; y < 300 && shot.width == 640; ++y)
-        for (const uint8_t* p = shot.At(160, y); p < shot.At(600, y); p += 3)
-            white += p[0] > 240 && p[1] > 240 && p[2] > 240;
-    return white > 1000;
-}
-
-Outcome RunRow(const Row& row, const fs::path& folder) {
-    Launch launch{(folder / "moonlit-harbor").string(), {}, folder};
+Outcome RunRow(const Row& row, Launch launch) {
     launch.env.insert(launch.env.end(), row.env.begin(), row.env.end());
     RunningProgram program(launch);
     std::string window = program.WaitForWindow();
     if (window.empty() || !program.KeepsRunning(std::chrono::milliseconds(300))) return program.Wait();
-    bool seen = !row.default_font;
-    for (int tries = 0; !seen && tries < 50 && program.KeepsRunning(std::chrono::milliseconds(200)); ++tries)
-        seen = ShowsWhiteText(window);
-    EXPECT_TRUE(seen) << "no text in the default font";
-    return program.Close(window);
-}
-
-// Each text is in the stream; with `only_these`, nothing else is.
-void ExpectTexts(const std::string& stream, const std::vector<std::string>& texts, bool only_these) {
-    std::string all;
-    for (const std::string& text : texts) all += text;
-    EXPECT_TRUE(!only_these || stream == all);
-    for (const std::string& text : texts) EXPECT_NE(stream.find(text), std::string::npos) << text;
-}
-
-void ExpectEnd(const Row& row, const Outcome& o) {
-    EXPECT_FALSE(o.Crashed());
-    const int status = row.status == kPlaysOrRefuses ? (o.status == kAborted ? kAborted : 0) : row.status;
-    EXPECT_EQ(o.status, status);
-    if (status == kAborted) {
-        EXPECT_EQ(o.err.rfind("Could not load module \"spartanic.xm\", reason: ", 0), 0u);
-        EXPECT_EQ(o.out.find("Playing"), std::string::npos);
-        return;
+    int white = 0;
+    for (int tries = 0; row.default_font && white <= 1000 && tries < 50; ++tries) {
+        const Image shot = program.KeepsRunning(std::chrono::milliseconds(200)) ? Screenshot(window) : Image();
+        white = 0;
+        for (int y = 32; y < 300 && shot.width == 640; ++y)
+            for (const uint8_t* p = shot.At(160, y); p < shot.At(600, y); p += 3)
+                white += p[0] > 240 && p[1] > 240 && p[2] > 240;
     }
-    EXPECT_EQ(o.window_seen, status == 0);
-    ExpectTexts(o.out, row.out, row.only_these);
-    ExpectTexts(o.err, row.err, row.only_these);
+    EXPECT_TRUE(!row.default_font || white > 1000) << "no text in the default font";
+    return program.Close(window);
 }
 
 TEST(BadDataFiles, TheProgramRunsOrSaysWhyAndNeverCrashes) {
@@ -86,9 +59,6 @@ TEST(BadDataFiles, TheProgramRunsOrSaysWhyAndNeverCrashes) {
     const Row rows[] = {
         {"demo font missing", [](const fs::path& f) { fs::remove(Data(f, "fonti.png")); }, {}, 0, {kPlaying}, {},
          true, true},
-        {"demo font no PNG", [](const fs::path& f) { WriteFileBytes(Data(f, "fonti.png"), "just text\n"); }, {}, 0},
-        {"demo font narrower than its 91 cells",
-         [](const fs::path& f) { Shell("convert -size 90x16 xc:white " + Data(f, "fonti.png").string()); }, {}, 0},
         {"both fonts missing",
          [](const fs::path& f) { fs::remove(Data(f, "fonti.png")), fs::remove(Data(f, "kova_font.png")); }, {}, 0,
          {kPlaying}, {kNoFont}},
@@ -111,11 +81,26 @@ TEST(BadDataFiles, TheProgramRunsOrSaysWhyAndNeverCrashes) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempFolder folder("bad-data");
-        LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM);
+        const Launch show = LayOutShow(folder.Path(), MOONLIT_DEMO_PROGRAM);
         row.spoil(folder.Path());
-        const Outcome o = RunRow(row, folder.Path());
+        const Outcome o = RunRow(row, show);
         SCOPED_TRACE("stdout:\n" + o.out + "\nstderr:\n" + o.err);
-        ExpectEnd(row, o);
+        EXPECT_EQ(o.out.find("Runtime Error"), std::string::npos);  // the runtime's report of a fatal signal
+        const int status = row.status == kPlaysOrRefuses ? (o.status == kAborted ? kAborted : 0) : row.status;
+        EXPECT_EQ(o.status, status);
+        if (status == kAborted) {
+            EXPECT_EQ(o.err.rfind("Could not load module \"spartanic.xm\", reason: ", 0), 0u);
+            EXPECT_EQ(o.out.find("Playing"), std::string::npos);
+            continue;
+        }
+        EXPECT_EQ(o.window_seen, status == 0);
+        // Each text is in its stream; with `only_these`, nothing else is.
+        for (const auto& [stream, texts] : {std::pair(&o.out, &row.out), std::pair(&o.err, &row.err)}) {
+            std::string all;
+            for (const std::string& text : *texts) all += text;
+            EXPECT_TRUE(!row.only_these || *stream == all);
+            for (const std::string& text : *texts) EXPECT_NE(stream->find(text), std::string::npos) << text;
+        }
     }
 }
 

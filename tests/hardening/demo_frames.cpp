@@ -1,8 +1,6 @@
-// The demo program with a frame count, for runs under the sanitizers and
-// valgrind: the real start-up, window, GL, music player and show, and after
-// the given number of frames (the first argument, default 10000) the close
-// the window's close button would bring: OnClose stops the music and ends
-// the process with status 0.
+// The demo with a frame count (its first argument, default 10000) for the
+// sanitizer and valgrind runs: after that many frames it ends as its close
+// button would end it, through OnClose, with status 0.
 #include <cstdlib>
 
 #include "app/framework.h"
@@ -14,15 +12,10 @@ namespace {
 struct c_CountedApp : c_MyApp {
     long frames = 0;
 
-    int OnRender() override {
-        ++frames;
-        return c_MyApp::OnRender();
-    }
     // Between frames, outside any drawing: the same end as a real close.
     int OnUpdate() override {
         c_MyApp::OnUpdate();
-        long limit = FrameworkArgc() > 1 ? std::atol(FrameworkArgv()[1]) : 10000;
-        if (frames >= limit) OnClose();
+        if (++frames >= (FrameworkArgc() > 1 ? std::atol(FrameworkArgv()[1]) : 10000)) OnClose();
         return 0;
     }
 };

@@ -9,15 +9,15 @@
 #include <vector>
 
 struct Image {
-    int width = 0, height = 0, channels = 0;
-    std::vector<uint8_t> pixels;  // rows top-down, `channels` bytes a pixel
-    const uint8_t* At(int x, int y) const { return &pixels[(size_t(y) * width + x) * channels]; }
+    int width = 0, height = 0;
+    std::vector<uint8_t> pixels;  // RGB, rows top-down
+    const uint8_t* At(int x, int y) const { return &pixels[(size_t(y) * width + x) * 3]; }
 };
 
-// The file decoded to `channels` bytes a pixel; empty when it cannot be.
-Image LoadImageFile(const std::string& path, int channels = 3);
+// The file decoded to RGB; empty when it cannot be.
+Image LoadImageFile(const std::string& path);
 
-// The window's contents as the X server has them, RGB.
+// The window's contents as the X server has them.
 Image Screenshot(const std::string& window);
 
 // Writes `bytes` (one int a byte, rows top-down) as an 8-bit PNG of colour

@@ -4,11 +4,9 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <thread>
 
 #include "support/x_session.h"
@@ -19,6 +17,8 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr auto kPoll = std::chrono::milliseconds(50);
+// The title of every window this project's programs open.
+constexpr const char* kShowTitle = "Moonlit Harbor by torvin/brinecrew";
 
 // The environment with `changes` made: "VAR=value" sets, "-VAR" unsets.
 std::vector<std::string> EnvironmentWith(const std::vector<std::string>& changes) {
@@ -42,13 +42,6 @@ std::vector<char*> Pointers(const std::vector<std::string>& strings) {
 }
 
 }  // namespace
-
-bool Outcome::Crashed() const {
-    if (signal != 0 && signal != SIGABRT) return true;
-    for (const char* report : {"Memory access violation", "Illegal instruction", "Floating point exception"})
-        if (out.find(report) != std::string::npos) return true;
-    return false;
-}
 
 RunningProgram::RunningProgram(const Launch& launch) {
     WriteFileBytes(files_ / "in", launch.input);
@@ -76,10 +69,10 @@ RunningProgram::~RunningProgram() {
     }
 }
 
-bool RunningProgram::Reaped() {
+bool RunningProgram::Reaped(int options) {
     if (outcome_.status != -1) return true;
     int raw = 0;
-    if (pid_ <= 0 || waitpid(pid_, &raw, WNOHANG) != pid_) return false;
+    if (pid_ <= 0 || waitpid(pid_, &raw, options) != pid_) return false;
     outcome_.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
     outcome_.status = WIFSIGNALED(raw) ? 128 + outcome_.signal : WEXITSTATUS(raw);
     outcome_.out = ReadFileBytes(files_ / "out");
@@ -115,28 +108,18 @@ Outcome RunningProgram::Close(const std::string& window) {
 }
 
 Outcome RunningProgram::Wait(std::chrono::seconds limit) {
-    if (KeepsRunning(limit)) {
-        kill(pid_, SIGKILL);
-        while (!Reaped()) std::this_thread::sleep_for(kPoll);
-    }
+    if (KeepsRunning(limit) && kill(pid_, SIGKILL) == 0) Reaped(0);
     return outcome_;
 }
 
 Outcome RunToEnd(const Launch& launch, std::chrono::seconds limit) { return RunningProgram(launch).Wait(limit); }
 
-Outcome RunUntilClosed(const Launch& launch, std::chrono::milliseconds run_for) {
-    RunningProgram program(launch);
-    std::string window = program.WaitForWindow();
-    if (window.empty()) return program.Wait(std::chrono::seconds(10));
-    if (!program.KeepsRunning(run_for)) return program.Wait();
-    return program.Close(window);
-}
-
-void LayOutShow(const fs::path& folder, const std::string& program) {
-    const fs::path data = fs::path(MOONLIT_SOURCE_DIR) / "data";
-    fs::copy_file(program, folder / fs::path(program).filename(), fs::copy_options::overwrite_existing);
+Launch LayOutShow(const fs::path& folder, const std::string& program) {
+    const fs::path data = fs::path(MOONLIT_SOURCE_DIR) / "data", copy = folder / fs::path(program).filename();
+    fs::copy_file(program, copy, fs::copy_options::overwrite_existing);
     fs::create_directories(folder / "data");
     for (const char* font : {"fonti.png", "kova_font.png"}) fs::copy_file(data / font, folder / "data" / font);
     fs::copy(data / "icons", folder / "data" / "icons", fs::copy_options::recursive);
     fs::copy_file(data / "spartanic.xm", folder / "spartanic.xm");
+    return Launch(copy, {}, folder);
 }

@@ -1,11 +1,10 @@
-// The one harness for tests that run a program as a child process (the demo,
+// The harness for tests that run a program as a child process (the demo,
 // examples, tools, Wine): output to files of its own, the window found by
-// process and title, closed as a window manager's close button asks, killed
-// and reaped if the test lets go early. Waits are on conditions, with limits
-// only as a safety net.
+// process and title, closed as a close button asks, killed and reaped if the
+// test lets go early. Waits are on conditions; limits are a safety net.
 #pragma once
 
-#include <sys/types.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
@@ -15,16 +14,11 @@
 
 #include "support/temp_folder.h"
 
-// The title of every window this project's programs open.
-inline const char* const kShowTitle = "Moonlit Harbor by torvin/brinecrew";
-
 struct Outcome {
     int status = -1;  // exit status 0..255; 128 + signal when killed; -1 still running
     int signal = 0;   // the fatal signal, 0 if none
     bool window_seen = false;
     std::string out, err;
-    // A fatal signal other than an abort, or the runtime's report of one.
-    bool Crashed() const;
 };
 
 struct Launch {
@@ -58,7 +52,8 @@ public:
     Outcome Wait(std::chrono::seconds limit = std::chrono::seconds(60));
 
 private:
-    bool Reaped();
+    // True once it has ended; `options` 0 waits for that.
+    bool Reaped(int options = WNOHANG);
 
     TempFolder files_{"run"};
     pid_t pid_ = -1;
@@ -68,10 +63,7 @@ private:
 // Runs a program that opens no window (answers, probes, tools) to its end.
 Outcome RunToEnd(const Launch& launch, std::chrono::seconds limit = std::chrono::seconds(60));
 
-// Start, wait for the window, let it run for `run_for`, close.
-Outcome RunUntilClosed(const Launch& launch, std::chrono::milliseconds run_for = std::chrono::milliseconds(800));
-
 // A run folder as a user has it: a copy of `program` (it finds data/ beside
 // its own executable, so a link would not do), data/ with both fonts and
-// the icons, and the music module.
-void LayOutShow(const std::filesystem::path& folder, const std::string& program);
+// the icons, and the music module. Returns the launch of that copy there.
+Launch LayOutShow(const std::filesystem::path& folder, const std::string& program);

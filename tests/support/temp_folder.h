@@ -19,8 +19,7 @@ public:
     explicit TempFolder(const std::string& tag = "test") {
         const char* base = std::getenv("TMPDIR");
         std::string name = std::string(base && *base ? base : "/tmp") + "/moonlit-" + tag + "-XXXXXX";
-        if (!mkdtemp(name.data())) return;
-        path_ = name;
+        if (mkdtemp(name.data())) path_ = name;
         // mkdtemp makes it 0700; a program run as another user must see in.
         std::error_code ignored;
         std::filesystem::permissions(path_, std::filesystem::perms(0755), ignored);

@@ -12,9 +12,9 @@
 #include "support/temp_folder.h"
 
 struct Wave {
-    int rate = 0, channels = 0, bits = 0, format = 0;  // format 1: integer PCM
+    int rate = 0, channels = 0, format = 0;  // format 1: integer PCM
     bool sizes_exact = false;
-    std::vector<int16_t> samples;  // interleaved; empty unless 16-bit
+    std::vector<int16_t> samples;  // interleaved, read as 16-bit
     int64_t Frames() const { return channels ? int64_t(samples.size()) / channels : 0; }
     double Rms() const {
         double sum = 0;
@@ -40,13 +40,11 @@ inline Wave ReadWave(const std::string& path) {
             wave.format = int(LittleEndian(b, body, 2));
             wave.channels = int(LittleEndian(b, body + 2, 2));
             wave.rate = int(LittleEndian(b, body + 4, 4));
-            wave.bits = int(LittleEndian(b, body + 14, 2));
         } else if (b.compare(at, 4, "data") == 0) {
             const size_t present = b.size() - body;
             wave.sizes_exact = size == present && LittleEndian(b, 4, 4) == b.size() - 8;
-            if (wave.bits == 16)
-                for (size_t i = 0; i + 1 < std::min<size_t>(size, present); i += 2)
-                    wave.samples.push_back(int16_t(LittleEndian(b, body + i, 2)));
+            for (size_t i = 0; i + 1 < std::min<size_t>(size, present); i += 2)
+                wave.samples.push_back(int16_t(LittleEndian(b, body + i, 2)));
             return wave;
         }
         at = body + size + (size & 1);
