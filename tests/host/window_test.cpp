@@ -70,6 +70,13 @@ struct ProbedHost : RtGlfwGame {
     }
 };
 
+// Hosts live on to the end, as the program's does, and stay reachable (the
+// list is never destroyed, so the leak check at exit still sees them).
+ProbedHost* NewHost() {
+    static auto* hosts = new std::vector<ProbedHost*>();
+    return hosts->emplace_back(new ProbedHost());
+}
+
 // Nothing reaches the delegate before the game starts; a suspended game
 // renders and takes events but does not update.
 TEST(HostGuards, TheDelegateHearsOnlyOfAStartedGameAndUpdatesOnlyWhenNotSuspended) {
@@ -105,7 +112,7 @@ TEST(Loop, UpdatesPerPassFollowTheRateAndTheFrameTime) {
         {50, 0.3, 25, {0, 1, 1}, 0},                 // a new rate ends the pass and restarts from the clock
     };
     for (const Row& r : rows) {
-        ProbedHost* host = new ProbedHost();
+        ProbedHost* host = NewHost();
         host->SetUpdateRate(r.rate);
         host->probe->frame_seconds = r.frame_seconds;
         host->probe->rate_on_update = r.rate_on_update;
@@ -131,7 +138,7 @@ bool Xdo(const std::string& args) { return xsession::Run("xdotool " + args) == 0
 // A host of its own with the game's window, named `title`, and the game started.
 ProbedHost* Open(const std::string& title, WindowChoice choice = {}) {
     EXPECT_TRUE(xsession::StartServer() && glfwInit());
-    ProbedHost* host = new ProbedHost();
+    ProbedHost* host = NewHost();
     host->OpenGameWindow(choice);
     host->SetWindowTitle(title.c_str());
     host->StartGame();
