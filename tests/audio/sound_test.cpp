@@ -12,18 +12,13 @@
 #include "host/glfw_game.h"
 #include "support/temp_folder.h"
 
-// Linked with malloc and realloc wrapped, to see the largest block asked for.
+// Linked with malloc wrapped, to see the largest block the WAVE decoder asks for.
 extern "C" {
 void* __real_malloc(size_t size);
-void* __real_realloc(void* block, size_t size);
 static size_t largest_request = 0;
 void* __wrap_malloc(size_t size) {
     largest_request = std::max(largest_request, size);
     return __real_malloc(size);
-}
-void* __wrap_realloc(void* block, size_t size) {
-    largest_request = std::max(largest_request, size);
-    return __real_realloc(block, size);
 }
 }
 
@@ -64,21 +59,12 @@ void Put(std::string& b, size_t at, uint32_t v, int bytes = 4) {
     for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
 }
 
-// Layouts sox never writes: an 18-byte fmt chunk, a LIST chunk before the
-// data; the RIFF size kept right.
-void InsertBeforeData(std::string& wave, const std::string& bytes) {
-    wave.insert(kDataAt, bytes);
-    Put(wave, 4, static_cast<uint32_t>(wave.size() - 8));
-}
-void Widen(std::string& b) {
-    InsertBeforeData(b, std::string(2, '\0'));
-    Put(b, kFmtSizeAt, 18);
-}
-void AddList(std::string& b) { InsertBeforeData(b, std::string("LIST\17\0\0\0INFOISFT\3\0\0\0sox", 23)); }
-void Keep(std::string&) {}
+// A LIST chunk, which sox never writes.
+const std::string kList("LIST\17\0\0\0INFOISFT\3\0\0\0sox", 23);
 
-// Each variant is made by sox (200 frames), edited, and decoded: it gives
-// the data chunk's bytes unchanged, or null. So does every cut file.
+// Each variant is made by sox (200 frames), edited (the RIFF size kept
+// right) and decoded: it gives the data chunk's bytes unchanged, or null;
+// cut anywhere short of its data's end, a good one gives null.
 TEST(WaveDecoding, EachVariantGivesItsDataChunkOrNull) {
     struct Variant {
         const char* what;
@@ -87,19 +73,20 @@ TEST(WaveDecoding, EachVariantGivesItsDataChunkOrNull) {
         int sound_at;  // -1: no sound
         const char* type = "-t wavpcm";
     } variants[] = {
-        {"8-bit mono", 22050, 1, 8, Keep, 44},
-        {"16-bit stereo", 44100, 2, 16, Keep, 44},
-        {"24-bit stereo", 48000, 2, 24, Keep, 44},
-        {"fmt of 18 and LIST", 8000, 1, 16, [](std::string& b) { AddList(b), Widen(b); }, 69},
+        {"8-bit mono", 22050, 1, 8, nullptr, 44},
+        {"24-bit stereo", 48000, 2, 24, nullptr, 44},
+        {"fmt of 18 and LIST", 8000, 1, 16,
+         [](std::string& b) { b.insert(kDataAt, std::string(2, '\0') + kList), Put(b, kFmtSizeAt, 18); }, 69},
         {"odd data chunk", 8000, 1, 16, [](std::string& b) { b += 'Z', Put(b, kDataSizeAt, 401); }, 44},
-        {"float", 22050, 1, 32, Keep, -1, "-e floating-point"},
+        {"float", 22050, 1, 32, nullptr, -1, "-e floating-point"},
         {"LIST before fmt", 8000, 2, 24, [](std::string& b) { b.replace(12, 4, "LIST"); }, -1},
         {"no channels", 8000, 1, 16, [](std::string& b) { Put(b, kChannelsAt, 0, 2); }, -1},
         {"4 bits", 8000, 1, 16, [](std::string& b) { Put(b, kBitsAt, 4, 2); }, -1},
         {"fmt of 14 bytes", 8000, 1, 16, [](std::string& b) { Put(b, kFmtSizeAt, 14); }, -1},
         {"fmt past the end", 8000, 1, 16, [](std::string& b) { Put(b, kFmtSizeAt, 0xFFFFFFF0u); }, -1},
         {"data of 2 GB", 8000, 1, 16, [](std::string& b) { Put(b, kDataSizeAt, 0x7FFFFFF0u); }, -1},
-        {"chunk past the end", 8000, 1, 16, [](std::string& b) { AddList(b), Put(b, kDataSizeAt, ~0u); }, -1},
+        {"chunk past the end", 8000, 1, 16,
+         [](std::string& b) { b.insert(kDataAt, kList), Put(b, kDataSizeAt, ~0u); }, -1},
         {"no data chunk", 8000, 1, 16, [](std::string& b) { b.replace(kDataAt, 4, "datb"); }, -1},
     };
     TempFolder folder("wave");
@@ -108,7 +95,8 @@ TEST(WaveDecoding, EachVariantGivesItsDataChunkOrNull) {
         SCOPED_TRACE(v.what);
         MakeSound(path, v.rate, v.channels, v.bits, 200, v.type);
         std::string file = ReadFileBytes(path);
-        v.edit(file);
+        if (v.edit) v.edit(file);
+        Put(file, 4, static_cast<uint32_t>(file.size() - 8));
         WriteFileBytes(path, file);
         auto [bytes, format] = Decode(path);
         EXPECT_LE(largest_request, file.size());
@@ -116,12 +104,10 @@ TEST(WaveDecoding, EachVariantGivesItsDataChunkOrNull) {
         if (format.empty()) continue;
         EXPECT_EQ(format, std::vector<int>({200, v.channels, v.bits / 8, v.rate}));
         EXPECT_TRUE(bytes == file.substr(v.sound_at, bytes.size()));
-    }
-    MakeSound(path, 8000, 2, 16, 50);
-    const std::string whole = ReadFileBytes(path);
-    for (size_t n = 0; n < whole.size(); ++n) {
-        WriteFileBytes(path, whole.substr(0, n));
-        EXPECT_EQ(Decode(path).second, std::vector<int>()) << n << " bytes";
+        for (size_t n = 0; n < v.sound_at + bytes.size(); ++n) {
+            WriteFileBytes(path, file.substr(0, n));
+            EXPECT_EQ(Decode(path).second, std::vector<int>()) << n << " bytes";
+        }
     }
 }
 
@@ -140,19 +126,14 @@ TEST(VorbisDecoding, EncoderOutputDecodesAndHostileStreamsGiveNull) {
         MakeSound(folder / "out.ogg", rate, channels, 16, rate / 2, options);
         EXPECT_EQ(Decode(folder / "out.ogg").second, std::vector<int>({rate / 2, channels, 2, rate}));
     }
-    int hostile = 0;
     for (const auto& entry : std::filesystem::directory_iterator(std::string(MOONLIT_SOURCE_DIR) +
                                                                  "/tests/fuzz_corpus/vorbis_decoder")) {
         std::string name = entry.path().filename();
         bool seed = name == "mono.ogg" || name == "stereo.ogg";
         std::vector<int> format = Decode(entry.path()).second;
         EXPECT_EQ(format.empty() ? 0 : format[0], seed ? 400 : 0) << name;
-        hostile += !seed;
     }
-    EXPECT_GE(hostile, 15);
 }
-
-// ---- the sample device ----------------------------------------------------
 
 class SampleDevice : public ::testing::Test {
 protected:
@@ -181,12 +162,6 @@ protected:
         ALint value = 0;
         alGetSourcei(audio->channels[channel].source, property, &value);
         return value;
-    }
-    // Waits (three seconds at most) for the channel's source to stop by itself.
-    bool SourceStops(int channel) {
-        for (int i = 0; i < 300 && SourceState(channel) != AL_STOPPED; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        return SourceState(channel) == AL_STOPPED;
     }
     // Whether the buffer waits on the discard list, and whether it still exists.
     static std::pair<bool, bool> Discarded(ALuint buffer) {
@@ -222,9 +197,8 @@ TEST_F(SampleDevice, BuffersGetTheFormatOfTheDecodedData) {
 
 // The music channel through pause, resume and stop, and the whole device
 // suspended and resumed around them: only what the program left playing
-// plays again. A sound that ended by itself is noticed when asked, pausing
-// it only records that, and nothing restarts it; any flags but 0 loop.
-TEST_F(SampleDevice, ChannelStatesFollowTheSound) {
+// plays again.
+TEST_F(SampleDevice, MusicStatesFollowTheProgram) {
     ASSERT_EQ(audio->PlayMusic(Path("tone.wav"), 0), 0);
     const std::tuple<int (gxtkAudio::*)(), int, ALint> steps[] = {
         {&gxtkAudio::Suspend, kChannelPlaying, AL_PAUSED},     {&gxtkAudio::Resume, kChannelPlaying, AL_PLAYING},
@@ -237,69 +211,46 @@ TEST_F(SampleDevice, ChannelStatesFollowTheSound) {
         (audio->*action)();
         EXPECT_EQ(std::pair(audio->MusicState(), SourceState(kMusicChannel)), std::pair(state, source_state));
     }
-    gxtkSample* blip = Load("blip.wav");
-    audio->PlaySample(blip, 1, -1);
-    EXPECT_EQ(SourceState(1, AL_LOOPING), AL_TRUE);
-    audio->PlaySample(blip, 1, 0);
-    audio->PlaySample(blip, 2, 0);
-    ASSERT_TRUE(SourceStops(1) && SourceStops(2));
-    audio->Suspend();
-    audio->Resume();
-    EXPECT_EQ(SourceState(1), AL_STOPPED);
-    EXPECT_EQ(audio->channels[1].state, kChannelPlaying);
-    EXPECT_EQ(audio->ChannelState(1), kChannelStopped);
-    audio->PauseChannel(2);
-    EXPECT_EQ(audio->channels[2].state, kChannelStopped);
-    audio->ResumeChannel(2);
-    EXPECT_EQ(SourceState(2), AL_STOPPED);
 }
 
-// A discarded buffer stays while a playing or paused source holds it, and
-// goes at the next release (any play or load) once replaced or ended.
-TEST_F(SampleDevice, DiscardedBuffersAreDeletedOnceDetached) {
-    gxtkSample* looped = Load("tone.wav");
-    gxtkSample* other = Load("blip.wav");
-    gxtkSample* ended = Load("blip.wav");
-    ALuint buffer = looped->buffer, ended_buffer = ended->buffer;
-    audio->PlaySample(looped, 0, 1);
-    looped->Discard();
-    EXPECT_EQ(looped->buffer, 0u);
-    audio->PlaySample(ended, 3, 0);
-    audio->PauseChannel(0);
-    Load("blip.wav");
-    EXPECT_EQ(Discarded(buffer), std::pair(true, true));
-    audio->PlaySample(other, 0, 0);
-    audio->PlaySample(other, 1, 0);
-    EXPECT_EQ(Discarded(buffer), std::pair(false, false));
-    ASSERT_TRUE(SourceStops(3));
-    ended->Discard();
-    audio->PlaySample(other, 2, 0);
-    EXPECT_EQ(Discarded(ended_buffer), std::pair(false, false));
-}
-
-// The collector keeps a sample that a channel still sounds (looped, or
-// paused) and lets the others go; the first cycle may keep what the write
-// barrier shaded.
-TEST_F(SampleDevice, SoundingSamplesSurviveCollectionAndFinishedOnesGo) {
+// A sample that a channel still sounds (looped: any flags but 0; or paused)
+// outlives collection, and its buffer, even discarded, stays. Once the
+// channel ends or takes another sample, the next release (any play or load)
+// deletes it; pausing an ended sound only records that it ended. The first
+// collection may keep what the write barrier shaded.
+TEST_F(SampleDevice, BuffersGoOnceNoChannelSoundsThem) {
     auto collect_everything = [] {
         gc_collect_full();
         gc_collect_full();
         gc_reclaim_all();
     };
-    ALuint buffers[3];  // looped, ended, paused and later stopped
-    for (int i = 0; i < 3; ++i) {  // reachable only through the channels
-        gxtkSample* sample = Load(i == 1 ? "blip.wav" : "tone.wav");
-        buffers[i] = sample->buffer;
-        audio->PlaySample(sample, 6 + i, i == 0);
+    gxtkSample* samples[3];  // looped, ended, paused: reachable only through the channels
+    ALuint buffers[3];
+    for (int i = 0; i < 3; ++i) {
+        samples[i] = Load(i == 1 ? "blip.wav" : "tone.wav");
+        buffers[i] = samples[i]->buffer;
+        audio->PlaySample(samples[i], i, i == 0 ? -1 : 0);
     }
-    audio->PauseChannel(8);
+    EXPECT_EQ(SourceState(0, AL_LOOPING), AL_TRUE);
+    audio->PauseChannel(2);
     collect_everything();
     EXPECT_FALSE(Discarded(buffers[0]).first || Discarded(buffers[2]).first);
-    ASSERT_TRUE(SourceStops(7));
-    audio->StopChannel(8);
+    for (int i = 0; i < 300 && SourceState(1) != AL_STOPPED; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_EQ(SourceState(1), AL_STOPPED);
+    samples[0]->Discard();
+    samples[2]->Discard();
     collect_everything();
-    EXPECT_FALSE(Discarded(buffers[0]).first);
-    EXPECT_TRUE(Discarded(buffers[1]).first && Discarded(buffers[2]).first);
+    EXPECT_TRUE(Discarded(buffers[1]).first);
+    Load("blip.wav");
+    EXPECT_EQ(Discarded(buffers[0]), std::pair(true, true));
+    EXPECT_EQ(Discarded(buffers[1]), std::pair(false, false));
+    EXPECT_EQ(Discarded(buffers[2]), std::pair(true, true));
+    audio->PauseChannel(1);
+    EXPECT_EQ(audio->ChannelState(1), kChannelStopped);
+    audio->PlaySample(Load("blip.wav"), 2, 0);
+    Load("blip.wav");
+    EXPECT_EQ(Discarded(buffers[2]), std::pair(false, false));
     EXPECT_STREQ(gc_check_heap(), "");
 }
 

@@ -7,12 +7,10 @@
 
 #include "support/temp_folder.h"
 
-namespace {
-
 namespace fs = std::filesystem;
 const fs::path kData = fs::path(MOONLIT_SOURCE_DIR) / "data";
 
-std::set<std::string> FileNames(const fs::path& folder) {
+static std::set<std::string> FileNames(const fs::path& folder) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename());
     return names;
@@ -32,5 +30,3 @@ TEST(ToolData, EachMakerRemakesTheCommittedFilesByteForByte) {
                 << name << " is stale: re-make it with `cmake --build <dir> --target fonts|icons|music`";
     }
 }
-
-}  // namespace
