@@ -1,7 +1,9 @@
-// Feeds the text of a font description file to the description loader
-// through a host that answers file reads from memory, then measures and
-// draws text with the font it gives (into a GL table that draws nothing).
+// A font description file's bytes: both text decoders must agree on them
+// (FromBytes at once, LoadText in chunks) without reading past the input;
+// the text then goes to the description loader through an in-memory host,
+// and the font it gives measures and draws text into a GL table of no-ops.
 #include <cstring>
+#include <vector>
 
 #include "fuzz/fuzz_input.h"
 #include "graphics/font.h"
@@ -38,7 +40,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > 65536) return 0;
-    host->text = String::FromBytes(data, static_cast<int>(size));
+    std::vector<unsigned char> bytes(data, data + size);  // exactly `size`: a read past it is seen
+    host->text = String::FromBytes(bytes.data(), static_cast<int>(size));
+    if (std::FILE* file = size ? fmemopen(bytes.data(), size, "rb") : std::tmpfile()) {
+        FUZZ_CHECK(String::LoadText(file) == host->text);
+        std::fclose(file);
+    }
     c_Font* font = LoadFont(String("fonts/big.fnt"), 0);
     FUZZ_CHECK(font && font->firstChar == -1 && font->pages.Length() >= 0 && font->pageCount >= 0);
     // Every character code the text could hold, plus the description's own.

@@ -13,13 +13,8 @@
 #include "runtime/gc.h"
 #include "runtime/string.h"
 
-#define FUZZ_CHECK(cond)                                                                  \
-    do {                                                                                  \
-        if (!(cond)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-            std::abort();                                                                 \
-        }                                                                                 \
-    } while (0)
+#define FUZZ_CHECK(cond) \
+    ((cond) ? void(0) : (std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond), std::abort()))
 
 // Frees everything the last input made: with only the registered roots, a
 // full collection finds every object of the run unreachable.

@@ -2,8 +2,6 @@
 // file name the host would see (SOUND_FILE: a WAVE or an Ogg name, one per
 // target). Every byte a decoded block claims is read, so the sanitizer sees
 // a short block; a WAVE block is never bigger than its input.
-#include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "audio/sound_decoding.h"
